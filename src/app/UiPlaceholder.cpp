@@ -1,0 +1,1 @@
+namespace nimbar { int uiPlaceholder = 0; }
