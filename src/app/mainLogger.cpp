@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "app/ProgramMain.h"
+
+int main(int argc, char** argv) {
+    return nimbar::runProgram(nimbar::BuildKind::Logger, argc, argv);
+}

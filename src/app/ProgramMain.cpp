@@ -1,0 +1,28 @@
+#include "app/ProgramMain.h"
+
+#include "app/NimbarApplication.h"
+#include "app/ProgramPaths.h"
+#include "app/TForm1.h"
+#include "app/TerminationSignals.h"
+
+namespace nimbar {
+
+int runProgram(BuildKind kind, int argc, char** argv) {
+    TerminationSignals::block(); // before any thread exists, so that every thread inherits it
+    NimbarApplication application(argc, argv);
+    const QString name = programName(kind);
+    application.setApplicationName(name);
+    application.setApplicationDisplayName(name);
+
+    ProgramPaths paths(kind, ProgramPaths::homeFromArguments(application.arguments()));
+    application.setExceptionLog(ExceptionLog(paths.exceptionLog()));
+
+    TForm1 window(kind, paths);
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
+                     &TForm1::shutdownWithoutConfirmation);
+    window.show();
+    return application.exec();
+}
+
+} // namespace nimbar

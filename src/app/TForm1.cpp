@@ -1,0 +1,167 @@
+#include "app/TForm1.h"
+
+#include "app/ControlTag.h"
+#include "app/DirectoryListBox.h"
+#include "app/RadioGroup.h"
+#include "display/BoardPageBuilder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+
+namespace nimbar {
+
+TForm1::TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent)
+    : QMainWindow(parent), m_kind(kind), m_paths(std::move(paths)),
+      m_exceptionLog(m_paths.exceptionLog()), m_prompts(std::make_unique<DialogPrompts>()) {
+    setObjectName("Form1");
+    setFixedSize(1024, 736);
+    buildMenu();
+    buildPages();
+    if (m_kind == BuildKind::Client)
+        arrangeClientBuild();
+    connectHandlers();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::FormCreate() {
+    for (BoardRuntime& runtime : m_runtimes) {
+        runtime = BoardRuntime{};
+        for (int ch = 0; ch < kChannelCount; ++ch) {
+            runtime.values[ch] = 0.0;
+            runtime.status[ch] = 1;
+        }
+    }
+    m_timerS.setInterval(100);
+    m_timerS.setSingleShot(true);
+    m_timer1.setInterval(1000);
+    m_timer2.setInterval(1000);
+    m_timerS.start();
+}
+
+void TForm1::buildMenu() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu("File");
+    file->setObjectName("MMFile");
+    file->addAction("Browser")->setObjectName("MMBrowser");
+    QAction* exit = file->addAction("Exit");
+    exit->setObjectName("MMExit");
+    connect(exit, &QAction::triggered, this, [this] { guarded([this] { MMExitClick(); }); });
+
+    QMenu* configure = bar->addMenu("Configure");
+    configure->setObjectName("MMConf");
+    const char* configNames[kBoardCount] = {"ConfigA1", "ConfigA2", "Config31", "Config41"};
+    for (int b = 0; b < kBoardCount; ++b) {
+        QAction* item = configure->addAction(QString("Config %1").arg(b + 1));
+        tagged(item, configNames[b], b);
+        connect(item, &QAction::triggered, this,
+                [this, b] { guarded([this, b] { ShowConfigPage(b); }); });
+    }
+
+    for (int b = 0; b < kBoardCount; ++b) {
+        QMenu* chart = bar->addMenu(QString("Chart%1").arg(b + 1));
+        tagged(chart, QString("MMChart%1").arg(b + 1), b);
+        for (const char* item : {"Y-Max", "Y-Min", "Y-Auto", "Chart Title", "Y-Axis Title"})
+            chart->addAction(item)->setProperty(kTagProperty, b);
+    }
+}
+
+void TForm1::buildPages() {
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName("PageControl1");
+    setCentralWidget(m_pages);
+
+    const char* boardPageNames[kBoardCount] = {"TabSheet1", "TabSheet3", "TabSheet7", "TabSheet8"};
+    for (int b = 0; b < kBoardCount; ++b) {
+        QWidget* page = buildBoardPage(b, m_controls[b], m_pages);
+        m_pages->addTab(tagged(page, boardPageNames[b], b), QString("DAQ%1").arg(b + 1));
+    }
+    m_pages->addTab(tagged(buildClientPage(m_clientPage, m_pages), "TabClient", 0), "Client");
+    m_pages->addTab(tagged(buildDisplayPage(m_controls, m_pages), "TabSheet2", 0), "Display");
+
+    const char* configPageNames[kBoardCount] = {"TabSheet5", "TabSheet6", "TabSheet9",
+                                                "TabSheet10"};
+    for (int b = 0; b < kBoardCount; ++b) {
+        QWidget* page = buildConfigPage(b, m_controls[b], b == 0 ? &m_options : nullptr, m_pages);
+        m_pages->addTab(tagged(page, configPageNames[b], b), QString("Config%1").arg(b + 1));
+    }
+
+    statusBar()->setObjectName("SBar");
+    statusBar()->setSizeGripEnabled(false);
+}
+
+void TForm1::arrangeClientBuild() {
+    for (BoardControls& c : m_controls) {
+        c.portGroup->hide();
+        c.addressGroup->show();
+        c.outputGroup->hide();
+        c.getButton->hide();
+    }
+    m_clientPage.netOffBox->hide();
+    m_pages->setTabText(kClientPage, "Server");
+    m_clientPage.listPanel->setText("Server List");
+}
+
+void TForm1::connectHandlers() {
+    connect(&m_timerS, &QTimer::timeout, this, [this] { guarded([this] { TimerSTimer(); }); });
+    connect(&m_timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
+    connect(&m_timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
+
+    for (int b = 0; b < kBoardCount; ++b) {
+        BoardControls& c = m_controls[b];
+        connect(c.okButton, &QPushButton::clicked, this,
+                [this, b] { guarded([this, b] { OKBtn1Click(b); }); });
+        connect(c.sensorGroup, &RadioGroup::clicked, this,
+                [this, b] { guarded([this, b] { RgTC1Click(b); }); });
+        connect(c.intervalUpDown, &QSpinBox::valueChanged, this,
+                [this, b] { guarded([this, b] { EdInt1Change(b); }); });
+    }
+    connect(m_options.directoryList, &DirectoryListBox::directoryChanged, this,
+            [this] { guarded([this] { DirectoryListBox1Change(); }); });
+    connect(m_options.driveCombo, &QComboBox::textActivated, m_options.directoryList,
+            &DirectoryListBox::setDirectory);
+    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
+        guarded([this, index] {
+            if (index >= kFirstBoardPage && index < kFirstBoardPage + kBoardCount)
+                TabSheet1Show(index - kFirstBoardPage);
+            else if (index >= kFirstConfigPage && index < kFirstConfigPage + kBoardCount)
+                TabSheet5Show(index - kFirstConfigPage);
+        });
+    });
+}
+
+void TForm1::setPrompts(std::unique_ptr<UserPrompts> prompts) {
+    m_prompts = std::move(prompts);
+}
+
+void TForm1::ShowStatus(const QString& text) {
+    if (text.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(text);
+}
+
+QString TForm1::statusText() const {
+    return statusBar()->currentMessage();
+}
+
+void TForm1::TabSheet1Show(int board) {
+    if (QCheckBox* box = m_controls[board].channelBox[0])
+        box->setFocus();
+}
+
+void TForm1::TabSheet5Show(int board) {
+    const BoardControls& c = m_controls[board];
+    if (c.portGroup->isVisible())
+        c.portCombo->setFocus();
+}
+
+} // namespace nimbar

@@ -1,0 +1,149 @@
+#pragma once
+
+#include "app/BoardConfig.h"
+#include "app/BoardControls.h"
+#include "app/BuildKind.h"
+#include "app/ClientSettings.h"
+#include "app/ConfigPageBuilder.h"
+#include "app/ExceptionLog.h"
+#include "app/ProgramPaths.h"
+#include "app/UserPrompts.h"
+#include "net/ClientPageBuilder.h"
+#include "processing/BoardRuntime.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <QTranslator>
+
+#include <exception>
+#include <memory>
+
+class QComboBox;
+class QTabWidget;
+
+namespace nimbar {
+
+// The main window. It owns every object of the running system: the board records and runtime
+// state, the page controls, the timers. Everything runs on its thread: timer ticks, port and
+// socket events and user actions are handlers that run one at a time to completion.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // Page indexes of the page control.
+    static constexpr int kFirstBoardPage = 0;
+    static constexpr int kClientPage = 4;
+    static constexpr int kDisplayPage = 5;
+    static constexpr int kFirstConfigPage = 6;
+
+    TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    BuildKind buildKind() const { return m_kind; }
+    const ProgramPaths& paths() const { return m_paths; }
+    BoardConfigs& boards() { return m_boards; }
+    BoardRuntimes& runtimes() { return m_runtimes; }
+    ClientSettings& clientSettings() { return m_clientSettings; }
+    const BoardControls& controls(int board) const { return m_controls[board]; }
+    QTabWidget* pages() const { return m_pages; }
+    QTimer& timer1() { return m_timer1; }
+    QTimer& timer2() { return m_timer2; }
+    bool korean() const { return m_korean; }
+    bool started() const { return m_started; }
+    bool firstRun() const { return m_firstRun; }
+    bool elapse() const { return m_elapse; }
+    QString dataDirectory() const { return m_dataDirectory; }
+    bool chartBusy = false;
+
+    void setPrompts(std::unique_ptr<UserPrompts> prompts);
+    void ShowStatus(const QString& text);
+    QString statusText() const;
+
+    // Start-up and main timers.
+    void TimerSTimer();
+    void Timer1Timer();
+    void Timer2Timer();
+    // The pipeline that the main timer hands each ready line to.
+    void ProcessLine(int board, const char* line);
+
+    // Closing. FormCloseQuery asks and, on OK, shuts down; false keeps the program running.
+    bool FormCloseQuery();
+    void FormClose();
+    void MMExitClick();
+    // SIGTERM / SIGINT: the shutdown sequence without the confirmation box, then close.
+    void shutdownWithoutConfirmation();
+
+    // Configuration pages.
+    void SetupBoardDisplay(int board);
+    void EnableBoardControls(int board, bool all);
+    void FillConfigPage(int board);
+    bool ApplyConfigPages();
+    int PortNumberOf(const QComboBox* combo) const;
+    void SelectPort(QComboBox* combo, int portNumber);
+    int RangeIndexOf(int board, double millivolts) const;
+    void OKBtn1Click(int board);
+    void RgTC1Click(int board);
+    void EdInt1Change(int board);
+    void ShowConfigPage(int board);
+    void DirectoryListBox1Change();
+    void TabSheet1Show(int board);
+    void TabSheet5Show(int board);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void buildMenu();
+    void buildPages();
+    void connectHandlers();
+    void arrangeClientBuild();
+    void startLogger();
+    void startClient();
+    void setupBoards();
+    void openDataDirectory(const QString& directory);
+    void chooseLanguage(bool english);
+    void shutdownLogger();
+    void shutdownClient();
+    void saveLoggerSettings();
+    void saveClientSettingsRecord();
+
+    // Runs a handler; an exception that escapes it goes to the exception log, never to the user.
+    template <typename Handler> void guarded(Handler&& handler);
+
+    BuildKind m_kind;
+    ProgramPaths m_paths;
+    ExceptionLog m_exceptionLog;
+    std::unique_ptr<UserPrompts> m_prompts;
+
+    BoardConfigs m_boards{};
+    BoardRuntimes m_runtimes{};
+    ClientSettings m_clientSettings{};
+    BoardControlTables m_controls{};
+    ApplicationOptionControls m_options;
+    ClientPageControls m_clientPage;
+    QTabWidget* m_pages = nullptr;
+
+    QTimer m_timerS;
+    QTimer m_timer1;
+    QTimer m_timer2;
+    QTranslator m_translator;
+
+    bool m_korean = true;
+    bool m_elapse = false;
+    bool m_started = false;
+    bool m_firstRun = false;
+    bool m_shutdownDone = false;
+    QString m_dataDirectory;
+};
+
+template <typename Handler> void TForm1::guarded(Handler&& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        m_exceptionLog.append(metaObject()->className(), QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        m_exceptionLog.append(metaObject()->className(), "unknown exception");
+    }
+}
+
+} // namespace nimbar

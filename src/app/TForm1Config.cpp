@@ -1,0 +1,253 @@
+#include "app/ModelClass.h"
+#include "app/NumberText.h"
+#include "app/RadioGroup.h"
+#include "app/RecordText.h"
+#include "app/TForm1.h"
+
+#include "app/DirectoryListBox.h"
+#include "display/LiveChart.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <qcustomplot.h>
+
+#include <bit>
+
+namespace nimbar {
+
+namespace {
+
+constexpr double kFullScaleCounts = 8388607.0; // 2^23 - 1
+// CH0 of classes 1 and 2 is a fixed-point temperature: the double with bits 0x3EE9000019000019.
+constexpr double kFixedPointReferenceScale = std::bit_cast<double>(0x3EE9000019000019ULL);
+
+// The ten controls of a channel that follow the model.
+void enableChannel(BoardControls& c, int ch, bool enabled) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             c.channelBox[ch], c.alarmBox[ch], c.highEdit[ch], c.lowEdit[ch], c.nameEdit[ch],
+             c.valueEdit[ch], c.rangeCombo[ch], c.t1Edit[ch], c.t0Edit[ch], c.typeCombo[ch]})
+        control->setEnabled(enabled);
+}
+
+void setComboItems(QComboBox* combo, const QStringList& items) {
+    QStringList current;
+    for (int i = 0; i < combo->count(); ++i)
+        current << combo->itemText(i);
+    if (current == items)
+        return;
+    combo->clear();
+    combo->addItems(items);
+}
+
+} // namespace
+
+void TForm1::SetupBoardDisplay(int b) {
+    const BoardConfig& board = m_boards[b];
+    BoardRuntime& runtime = m_runtimes[b];
+    BoardControls& c = m_controls[b];
+
+    if (const auto modelClass =
+            modelClassOf(QByteArrayView(board.model, strnlen(board.model, sizeof board.model)))) {
+        runtime.modelClass = *modelClass;
+        runtime.expectedLineLength = lineLengthOf(*modelClass);
+    }
+    runtime.typeLetter = typeLetter(boardTypeCode(board));
+
+    if (runtime.modelClass == 0) {
+        runtime.scale[0] = board.rangeMv[0] / kFullScaleCounts;
+        runtime.offset[0] = 0.0;
+    } else {
+        runtime.scale[0] = kFixedPointReferenceScale;
+        runtime.offset[0] = -40.0;
+    }
+    for (int ch = 1; ch < kChannelCount; ++ch) {
+        c.nameEdit[ch]->setText(fieldText(board.channelName[ch]));
+        c.highEdit[ch]->setText(formatFixed(board.alarmHigh[ch], 2));
+        c.lowEdit[ch]->setText(formatFixed(board.alarmLow[ch], 2));
+        c.alarmBox[ch]->setChecked(board.alarmEnabled[ch] != 0);
+        runtime.scale[ch] = board.rangeMv[ch] / kFullScaleCounts;
+        runtime.offset[ch] = 0.0;
+    }
+
+    if (m_kind == BuildKind::Logger) {
+        SelectPort(c.portCombo, portNumber(board));
+        c.intervalUpDown->setValue(board.interval);
+    }
+
+    if (m_elapse)
+        setTimeAxisTitle(c.chart, "Elapse Time");
+    const QString jobTitle = fieldText(board.jobTitle);
+    c.titleLabel->setText(jobTitle);
+    c.jobTitleEdit->setText(jobTitle);
+    setChartTitle(c.chart, fieldText(board.chartTitle));
+    setValueAxisTitle(c.chart, fieldText(board.yAxisTitle));
+
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        const bool visible = board.channelVisible[ch] != 0;
+        c.channelBox[ch]->setChecked(visible);
+        c.chart->graph(ch)->setVisible(visible);
+        c.chart->graph(ch)->setName(fieldText(board.channelName[ch]));
+    }
+    c.chart->replot(QCustomPlot::rpQueuedReplot);
+
+    const QStringList ranges = rangeLabelsOf(runtime.modelClass);
+    for (int ch = 1; ch < kChannelCount; ++ch)
+        setComboItems(c.rangeCombo[ch], ranges);
+}
+
+void TForm1::EnableBoardControls(int b, bool all) {
+    BoardControls& c = m_controls[b];
+    if (all) {
+        for (int ch = 1; ch < kChannelCount; ++ch)
+            enableChannel(c, ch, true);
+        for (int k = 2; k <= 4; ++k)
+            c.outputBox[k]->setEnabled(true);
+        return;
+    }
+    const int modelClass = m_runtimes[b].modelClass;
+    for (int ch = channelCountOf(modelClass); ch < kChannelCount; ++ch)
+        enableChannel(c, ch, false);
+    if (modelClass == 0) {
+        for (int k = 2; k <= 4; ++k)
+            c.outputBox[k]->setEnabled(false);
+    }
+}
+
+void TForm1::FillConfigPage(int b) {
+    const BoardConfig& board = m_boards[b];
+    BoardControls& c = m_controls[b];
+    c.modelLabel->setText(fieldText(board.model));
+    c.serialEdit->setText(fieldText(board.serial));
+    const int boardType = boardTypeCode(board);
+    c.sensorGroup->setItemIndex(boardType);
+
+    const bool perChannel = boardType > 6;
+    for (int ch = 1; ch < kChannelCount; ++ch) {
+        c.typeCombo[ch]->setCurrentIndex(perChannel ? channelTypeCode(board, ch) : boardType);
+        c.typeCombo[ch]->setEnabled(perChannel);
+    }
+    c.a1Edit->setText(formatFixed(board.corrA1, 5));
+    c.a0Edit->setText(formatFixed(board.corrA0, 5));
+    c.refEdit->setText(formatFixed(board.cjcRefVolts, 5));
+    for (int ch = 1; ch < kChannelCount; ++ch) {
+        c.rangeCombo[ch]->setCurrentIndex(RangeIndexOf(b, board.rangeMv[ch]));
+        c.t1Edit[ch]->setText(formatFixed(board.gainT1[ch], 5));
+        c.t0Edit[ch]->setText(formatFixed(board.offsetT0[ch], 5));
+    }
+}
+
+bool TForm1::ApplyConfigPages() {
+    BoardConfig& first = m_boards[0];
+    first.english = m_options.englishBox->isChecked() ? 1 : 0;
+    first.elapsedAxis = m_options.elapseBox->isChecked() ? 1 : 0;
+    setFieldText(first.dataDir, m_dataDirectory.left(80));
+
+    // Each number is stored as soon as it is read: an invalid one stops the apply there.
+    const auto take = [](QLineEdit* edit, double& field) {
+        const auto value = parseNumber(edit->text());
+        if (value)
+            field = *value;
+        return value.has_value();
+    };
+    const auto apply = [&]() {
+        for (int b = 0; b < kBoardCount; ++b) {
+            BoardConfig& board = m_boards[b];
+            BoardControls& c = m_controls[b];
+            board.boardIndex = b;
+            board.comPort = PortNumberOf(c.portCombo);
+            if (c.sensorGroup->itemIndex() >= 0)
+                board.tcType = c.sensorGroup->itemIndex();
+            if (!take(c.refEdit, board.cjcRefVolts) || !take(c.a1Edit, board.corrA1) ||
+                !take(c.a0Edit, board.corrA0))
+                return false;
+            const auto ranges = rangeTableOf(m_runtimes[b].modelClass);
+            for (int ch = 1; ch < kChannelCount; ++ch) {
+                if (c.typeCombo[ch]->currentIndex() >= 0)
+                    board.channelType[ch] = c.typeCombo[ch]->currentIndex();
+                const int range = c.rangeCombo[ch]->currentIndex();
+                // A combo without a selection has no table entry: the stored range stays.
+                if (range >= 0 && range < static_cast<int>(ranges.size()))
+                    board.rangeMv[ch] = ranges[static_cast<std::size_t>(range)];
+                if (!take(c.t1Edit[ch], board.gainT1[ch]) ||
+                    !take(c.t0Edit[ch], board.offsetT0[ch]))
+                    return false;
+            }
+        }
+        return true;
+    };
+    if (apply())
+        return true;
+    m_prompts->beep();
+    m_prompts->showMessage(this, tr("Invalid data"));
+    return false;
+}
+
+int TForm1::PortNumberOf(const QComboBox* combo) const {
+    if (combo->currentIndex() <= 0)
+        return 0;
+    static const QRegularExpression pattern("^COM(\\d+)");
+    const auto match = pattern.match(combo->currentText());
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+void TForm1::SelectPort(QComboBox* combo, int portNumber) {
+    const int index = portNumber < 1 ? -1 : combo->findText(QString("COM%1").arg(portNumber));
+    combo->setCurrentIndex(index > 0 ? index : 0);
+}
+
+int TForm1::RangeIndexOf(int b, double millivolts) const {
+    return rangeIndexOf(m_runtimes[b].modelClass, millivolts);
+}
+
+void TForm1::OKBtn1Click(int) {
+    ApplyConfigPages();
+    close();
+}
+
+void TForm1::RgTC1Click(int b) {
+    if (!m_started)
+        return;
+    BoardControls& c = m_controls[b];
+    const int index = c.sensorGroup->itemIndex();
+    m_boards[b].tcType = index;
+    const int channels = channelCountOf(m_runtimes[b].modelClass);
+    for (int ch = 1; ch < channels; ++ch) {
+        if (index >= kTypePerChannel) {
+            c.typeCombo[ch]->setEnabled(true);
+        } else {
+            c.typeCombo[ch]->setCurrentIndex(index);
+            c.typeCombo[ch]->setEnabled(false);
+        }
+    }
+}
+
+void TForm1::EdInt1Change(int b) {
+    if (!m_started)
+        return;
+    const int interval = m_controls[b].intervalUpDown->value();
+    if (m_kind == BuildKind::Client)
+        m_clientSettings.interval[b] = interval;
+    else
+        m_boards[b].interval = interval;
+    m_runtimes[b].recordCountdown = interval;
+}
+
+void TForm1::ShowConfigPage(int b) {
+    ShowStatus(QString());
+    m_pages->setCurrentIndex(kFirstConfigPage + b);
+}
+
+void TForm1::DirectoryListBox1Change() {
+    if (!m_started)
+        return;
+    m_dataDirectory = m_options.directoryList->directory();
+    m_options.pathLabel->setText(m_dataDirectory);
+}
+
+} // namespace nimbar

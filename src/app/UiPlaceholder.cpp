@@ -1,1 +1,0 @@
-namespace nimbar { int uiPlaceholder = 0; }

@@ -1,0 +1,21 @@
+#include "app/UserPrompts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace nimbar {
+
+void DialogPrompts::showMessage(QWidget* parent, const QString& text) {
+    QMessageBox::information(parent, QApplication::applicationName(), text);
+}
+
+bool DialogPrompts::confirm(QWidget* parent, const QString& text, const QString& caption) {
+    return QMessageBox::question(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                                 QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void DialogPrompts::beep() {
+    QApplication::beep();
+}
+
+} // namespace nimbar
