@@ -165,6 +165,8 @@ QWidget* buildChannelGroups(int board, BoardControls& c, QWidget* page) {
         cl->addWidget(c.t0Edit[ch], ch, 2);
         cl->addWidget(c.typeCombo[ch], ch, 3);
     }
+    rl->setRowStretch(kChannelCount, 1);
+    cl->setRowStretch(kChannelCount, 1);
     layout->addWidget(ranges);
     layout->addWidget(conversion);
     return box;

@@ -1,0 +1,67 @@
+// Exceptions that escape an event handler go to the exception log, one line each, and the
+// program goes on.
+#include "app/ExceptionLog.h"
+#include "app/NimbarApplication.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <stdexcept>
+
+namespace {
+
+class ThrowingHandler : public QObject {
+public:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::User)
+            throw std::runtime_error("Invalid floating point value");
+        return QObject::event(event);
+    }
+};
+
+} // namespace
+
+class ExceptionLogTest : public QObject {
+    Q_OBJECT
+private slots:
+    void lineHasTheDocumentedShape() {
+        const QDateTime when(QDate(2026, 12, 9), QTime(7, 5, 3));
+        const QString line = nimbar::ExceptionLog::formatLine(when, "TForm1", "boom");
+        QVERIFY(line.startsWith(' '));
+        QVERIFY2(line.endsWith(" 07:05:03 : TForm1 ===> boom\n"), qPrintable(line));
+    }
+
+    void escapedExceptionsAreAppendedAndTheLoopGoesOn() {
+        QTemporaryDir dir;
+        auto* app = qobject_cast<nimbar::NimbarApplication*>(QCoreApplication::instance());
+        QVERIFY(app);
+        app->setExceptionLog(nimbar::ExceptionLog(dir.filePath("Exception1.Err")));
+        ThrowingHandler handler;
+        for (int i = 0; i < 2; ++i)
+            QCoreApplication::postEvent(&handler, new QEvent(QEvent::User));
+        QCoreApplication::processEvents();
+
+        QFile log(dir.filePath("Exception1.Err"));
+        QVERIFY(log.open(QIODevice::ReadOnly | QIODevice::Text));
+        const QStringList lines =
+            QString::fromLocal8Bit(log.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].endsWith(" : QObject ===> Invalid floating point value"),
+                 qPrintable(lines[0]));
+    }
+
+    void unwritableLogDropsTheLineSilently() {
+        nimbar::ExceptionLog log("/nonexistent-folder/Exception1.Err");
+        log.append("TForm1", "nothing happens");
+        QVERIFY(!QFile::exists(log.path()));
+    }
+};
+
+int main(int argc, char** argv) {
+    nimbar::NimbarApplication app(argc, argv);
+    ExceptionLogTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_ExceptionLog.moc"
