@@ -6,18 +6,18 @@
 
 class QCheckBox;
 class QComboBox;
-class QCustomPlot;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QWidget;
 
 namespace nimbar {
 
+class BoardMemo;
+class LiveChart;
 class RadioGroup;
 
 // The controls of one board, filled once when the window is built so that every handler can
@@ -33,9 +33,9 @@ struct BoardControls {
     QFrame* lamp = nullptr;       // Shape
     QCheckBox* scrollBox = nullptr;
     QCheckBox* viewPointBox = nullptr;
-    QPlainTextEdit* memo = nullptr;
+    BoardMemo* memo = nullptr;
     QLabel* memoTitle = nullptr; // PnlMTitle
-    QCustomPlot* chart = nullptr;
+    LiveChart* chart = nullptr;
     std::array<QCheckBox*, kChannelCount> channelBox{};
     std::array<QCheckBox*, kChannelCount> alarmBox{};
     std::array<QLineEdit*, kChannelCount> highEdit{};

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QWidget>
-#include <qcustomplot.h>
 
 #include <span>
 
@@ -134,8 +133,8 @@ void applyKoreanCaptions(QWidget* window, BuildKind kind, bool koreanActive, boo
         return;
     applyRows(window, kBoardPageRows, 4);
     for (int b = 1; b <= 4; ++b) {
-        if (auto* chart = window->findChild<QCustomPlot*>(QString("Chart%1").arg(b)))
-            setTimeAxisTitle(chart, elapse ? korean(QT_TRANSLATE_NOOP("Captions", "Elapse Time"))
+        if (auto* chart = window->findChild<LiveChart*>(QString("Chart%1").arg(b)))
+            chart->setTimeAxisTitle(elapse ? korean(QT_TRANSLATE_NOOP("Captions", "Elapse Time"))
                                            : korean(QT_TRANSLATE_NOOP("Captions", "Record Time")));
     }
     applyRows(window, kClientPageRows, 1);

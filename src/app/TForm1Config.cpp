@@ -15,7 +15,6 @@
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
-#include <qcustomplot.h>
 
 #include <bit>
 
@@ -81,20 +80,20 @@ void TForm1::SetupBoardDisplay(int b) {
     }
 
     if (m_elapse)
-        setTimeAxisTitle(c.chart, "Elapse Time");
+        c.chart->setTimeAxisTitle("Elapse Time");
     const QString jobTitle = fieldText(board.jobTitle);
     c.titleLabel->setText(jobTitle);
     c.jobTitleEdit->setText(jobTitle);
-    setChartTitle(c.chart, fieldText(board.chartTitle));
-    setValueAxisTitle(c.chart, fieldText(board.yAxisTitle));
+    c.chart->setChartTitle(fieldText(board.chartTitle));
+    c.chart->setValueAxisTitle(fieldText(board.yAxisTitle));
 
     for (int ch = 0; ch < kChannelCount; ++ch) {
         const bool visible = board.channelVisible[ch] != 0;
         c.channelBox[ch]->setChecked(visible);
-        c.chart->graph(ch)->setVisible(visible);
+        c.chart->setSeriesVisible(ch, visible);
         c.chart->graph(ch)->setName(fieldText(board.channelName[ch]));
     }
-    c.chart->replot(QCustomPlot::rpQueuedReplot);
+    c.chart->refresh();
 
     const QStringList ranges = rangeLabelsOf(runtime.modelClass);
     for (int ch = 1; ch < kChannelCount; ++ch)

@@ -1,6 +1,8 @@
 #include "app/UserPrompts.h"
 
 #include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace nimbar {
@@ -16,6 +18,18 @@ bool DialogPrompts::confirm(QWidget* parent, const QString& text, const QString&
 
 void DialogPrompts::beep() {
     QApplication::beep();
+}
+
+} // namespace nimbar
+
+namespace nimbar {
+
+QString DialogPrompts::inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                                const QString& prefill) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, prefill, &ok);
+    return ok ? answer : prefill;
 }
 
 } // namespace nimbar

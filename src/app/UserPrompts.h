@@ -14,6 +14,9 @@ public:
     // OK / Cancel; true for OK.
     virtual bool confirm(QWidget* parent, const QString& text, const QString& caption) = 0;
     virtual void beep() = 0;
+    // A text input box; Cancel gives back the prefilled text.
+    virtual QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                             const QString& prefill) = 0;
 };
 
 class DialogPrompts final : public UserPrompts {
@@ -21,6 +24,8 @@ public:
     void showMessage(QWidget* parent, const QString& text) override;
     bool confirm(QWidget* parent, const QString& text, const QString& caption) override;
     void beep() override;
+    QString inputBox(QWidget* parent, const QString& caption, const QString& prompt,
+                     const QString& prefill) override;
 };
 
 } // namespace nimbar

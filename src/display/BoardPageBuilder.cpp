@@ -1,6 +1,7 @@
 #include "display/BoardPageBuilder.h"
 
 #include "app/ControlTag.h"
+#include "display/BoardMemo.h"
 #include "display/LiveChart.h"
 
 #include <QCheckBox>
@@ -13,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <qcustomplot.h>
 
 namespace nimbar {
 
@@ -112,11 +112,8 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
     for (int ch = 0; ch < kChannelCount; ++ch)
         columns << QString("CH%1").arg(ch);
     layout->addWidget(new QLabel(columns.join("   "), box));
-    c.memo = tagged(new QPlainTextEdit(box), "Memo" + n(board), board);
-    c.memo->setReadOnly(true);
+    c.memo = tagged(new BoardMemo(box), "Memo" + n(board), board);
     c.memo->setToolTip("Double click the memo to pause scrolling");
-    c.memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    c.memo->setFont(QFont("Monospace", 8));
     layout->addWidget(c.memo);
     return box;
 }
@@ -144,8 +141,7 @@ QWidget* buildBoardPage(int board, BoardControls& c, QWidget* parent) {
     header->addWidget(c.startLabel);
     grid->addLayout(header, 0, 0, 1, 2);
 
-    c.chart = tagged(new QCustomPlot(page), "Chart" + n(board), board);
-    setupLiveChart(c.chart);
+    c.chart = tagged(new LiveChart(page), "Chart" + n(board), board);
     grid->addWidget(c.chart, 1, 0);
 
     auto* side = new QVBoxLayout;

@@ -1,9 +1,5 @@
 #include "display/LiveChart.h"
 
-#include "app/BoardConfig.h"
-
-#include <qcustomplot.h>
-
 namespace nimbar {
 
 namespace {
@@ -27,52 +23,134 @@ constexpr SeriesStyle kSeriesStyles[kChannelCount] = {
     {0x808000, 2, QCPScatterStyle::ssTriangle, 3},
 };
 
-QCPTextElement* titleElement(const QCustomPlot* chart) {
-    if (chart->plotLayout()->rowCount() < 2)
-        return nullptr;
-    return qobject_cast<QCPTextElement*>(chart->plotLayout()->element(0, 0));
-}
+// The axis ticker counts seconds since 1970-01-01, shown as UTC so that the local clock times
+// that date-time values carry appear unchanged.
+constexpr double kUnixEpochDays = 25569.0;
+constexpr double kSecondsPerDay = 86400.0;
+
+double keyOf(double time) { return (time - kUnixEpochDays) * kSecondsPerDay; }
+double timeOf(double key) { return key / kSecondsPerDay + kUnixEpochDays; }
 
 } // namespace
 
-void setupLiveChart(QCustomPlot* chart) {
-    chart->plotLayout()->insertRow(0);
-    chart->plotLayout()->addElement(0, 0, new QCPTextElement(chart, "Data Chart"));
+LiveChart::LiveChart(QWidget* parent) : QCustomPlot(parent) {
+    plotLayout()->insertRow(0);
+    plotLayout()->addElement(0, 0, new QCPTextElement(this, "Data Chart"));
 
     auto ticker = QSharedPointer<QCPAxisTickerDateTime>::create();
     ticker->setDateTimeFormat("hh:mm:ss");
-    chart->xAxis->setTicker(ticker);
-    chart->xAxis->setLabel("Record Time");
-    chart->yAxis->setLabel("temperature(C)");
-    chart->legend->setVisible(true);
-    chart->legend->setFont(QFont(chart->font().family(), 7));
+    ticker->setDateTimeSpec(Qt::UTC);
+    xAxis->setTicker(ticker);
+    xAxis->setLabel("Record Time");
+    yAxis->setLabel("temperature(C)");
+    legend->setVisible(true);
+    legend->setFont(QFont(font().family(), 7));
+    setNoAntialiasingOnDrag(true);
 
     for (int i = 0; i < kChannelCount; ++i) {
         const SeriesStyle& style = kSeriesStyles[i];
-        QCPGraph* series = chart->addGraph();
+        QCPGraph* series = addGraph();
         series->setName(QString("CH%1").arg(i));
         series->setPen(QPen(QColor(style.colour), style.lineWidth));
-        series->setScatterStyle(QCPScatterStyle(style.marker, QColor(style.colour),
-                                                QColor(style.colour), style.markerSize));
+        m_markers[i] = QCPScatterStyle(style.marker, QColor(style.colour), QColor(style.colour),
+                                       style.markerSize);
+        series->setScatterStyle(m_markers[i]);
+        series->setAdaptiveSampling(true);
     }
 }
 
-void setTimeAxisTitle(QCustomPlot* chart, const QString& title) {
-    chart->xAxis->setLabel(title);
-}
-
-void setValueAxisTitle(QCustomPlot* chart, const QString& title) {
-    chart->yAxis->setLabel(title);
-}
-
-void setChartTitle(QCustomPlot* chart, const QString& title) {
-    if (QCPTextElement* element = titleElement(chart))
+void LiveChart::setChartTitle(const QString& title) {
+    if (auto* element = qobject_cast<QCPTextElement*>(plotLayout()->element(0, 0)))
         element->setText(title);
 }
 
-QString chartTitleOf(const QCustomPlot* chart) {
-    const QCPTextElement* element = titleElement(chart);
+QString LiveChart::chartTitle() const {
+    auto* element = qobject_cast<QCPTextElement*>(plotLayout()->element(0, 0));
     return element ? element->text() : QString();
+}
+
+void LiveChart::addPoints(double time, const std::array<double, kChannelCount>& values) {
+    const double key = keyOf(time);
+    for (int i = 0; i < kChannelCount; ++i)
+        graph(i)->addData(key, values[static_cast<std::size_t>(i)]);
+}
+
+double LiveChart::timeAtPixel(double pixelX) const { return timeOf(xAxis->pixelToCoord(pixelX)); }
+
+void LiveChart::clearPoints() {
+    for (int i = 0; i < kChannelCount; ++i)
+        graph(i)->data()->clear();
+}
+
+void LiveChart::setSeriesVisible(int series, bool visible) { graph(series)->setVisible(visible); }
+
+void LiveChart::setMarkersVisible(bool visible) {
+    for (int i = 0; i < kChannelCount; ++i)
+        graph(i)->setScatterStyle(visible ? m_markers[i] : QCPScatterStyle());
+}
+
+bool LiveChart::markersVisible() const { return !graph(0)->scatterStyle().isNone(); }
+
+void LiveChart::setTimeWindow(double from, double to) {
+    m_timeAutomatic = false;
+    xAxis->setRange(keyOf(from), keyOf(to));
+}
+
+void LiveChart::setTimeAutomatic(double origin, double newest) {
+    m_timeAutomatic = true;
+    m_timeOrigin = keyOf(origin);
+    xAxis->setRange(m_timeOrigin, qMax(keyOf(newest), m_timeOrigin + 1.0));
+}
+
+void LiveChart::setValueAutomatic() { m_valueAutomatic = true; }
+
+void LiveChart::setValueMaximum(double maximum) {
+    m_valueAutomatic = false;
+    yAxis->setRangeUpper(maximum);
+}
+
+void LiveChart::setValueMinimum(double minimum) {
+    m_valueAutomatic = false;
+    yAxis->setRangeLower(minimum);
+}
+
+void LiveChart::zoomPercent(double percent) {
+    const double factor = 100.0 / percent;
+    xAxis->scaleRange(factor, xAxis->range().center());
+    yAxis->scaleRange(factor, yAxis->range().center());
+    m_timeAutomatic = false;
+    m_valueAutomatic = false;
+}
+
+void LiveChart::fitAutomaticAxes() {
+    bool found = false;
+    if (m_valueAutomatic) {
+        QCPRange values;
+        for (int i = 0; i < kChannelCount; ++i) {
+            if (!graph(i)->visible())
+                continue;
+            bool seriesFound = false;
+            const QCPRange range = graph(i)->getValueRange(seriesFound);
+            if (!seriesFound)
+                continue;
+            values = found ? QCPRange(qMin(values.lower, range.lower), qMax(values.upper, range.upper))
+                           : range;
+            found = true;
+        }
+        if (found) {
+            const double margin = qMax(values.size() * 0.05, 0.5);
+            yAxis->setRange(values.lower - margin, values.upper + margin);
+        }
+    }
+    if (m_timeAutomatic && pointCount() > 0) {
+        const double newest = (graph(0)->data()->constEnd() - 1)->key;
+        xAxis->setRange(m_timeOrigin, qMax(newest, m_timeOrigin + 1.0));
+    }
+}
+
+void LiveChart::refresh() {
+    fitAutomaticAxes();
+    replot(QCustomPlot::rpQueuedReplot);
 }
 
 } // namespace nimbar

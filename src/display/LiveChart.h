@@ -1,18 +1,66 @@
 #pragma once
 
-#include <QString>
+#include "app/BoardConfig.h"
 
-class QCustomPlot;
+#include <QString>
+#include <qcustomplot.h>
+
+#include <array>
 
 namespace nimbar {
 
-// Gives a board's chart its nine styled series, the date-time time axis and the design titles.
-void setupLiveChart(QCustomPlot* chart);
+// A board's live chart: nine styled series over a date-time axis. The time axis runs either in a
+// manual window or automatically from an origin to the newest point; the value axis is either
+// automatic (fitted to the data at every redraw) or manual.
+class LiveChart : public QCustomPlot {
+    Q_OBJECT
+public:
+    explicit LiveChart(QWidget* parent = nullptr);
 
-// The time-axis title, set apart because start-up and the Korean captions both write it.
-void setTimeAxisTitle(QCustomPlot* chart, const QString& title);
-void setValueAxisTitle(QCustomPlot* chart, const QString& title);
-void setChartTitle(QCustomPlot* chart, const QString& title);
-QString chartTitleOf(const QCustomPlot* chart);
+    void setTimeAxisTitle(const QString& title) { xAxis->setLabel(title); }
+    QString timeAxisTitle() const { return xAxis->label(); }
+    void setValueAxisTitle(const QString& title) { yAxis->setLabel(title); }
+    QString valueAxisTitle() const { return yAxis->label(); }
+    void setChartTitle(const QString& title);
+    QString chartTitle() const;
+
+    // Times are date-time values (days since 1899-12-30, local clock time).
+    void addPoints(double time, const std::array<double, kChannelCount>& values);
+    int pointCount() const { return graph(0)->dataCount(); }
+    void clearPoints();
+    void setSeriesVisible(int series, bool visible);
+    bool seriesVisible(int series) const { return graph(series)->visible(); }
+    void setMarkersVisible(bool visible);
+    bool markersVisible() const;
+
+    void setTimeWindow(double from, double to);
+    void setTimeAutomatic(double origin, double newest);
+    bool timeAutomatic() const { return m_timeAutomatic; }
+
+    void setValueAutomatic();
+    bool valueAutomatic() const { return m_valueAutomatic; }
+    void setValueMaximum(double maximum);
+    void setValueMinimum(double minimum);
+    QCPRange valueRange() const { return yAxis->range(); }
+
+    // The date-time value and the value under a pixel of the plot.
+    double timeAtPixel(double pixelX) const;
+    double valueAtPixel(double pixelY) const { return yAxis->pixelToCoord(pixelY); }
+    bool insidePlot(const QPoint& pixel) const { return axisRect()->rect().contains(pixel); }
+
+    // Zooms both axes around the centre of the plot; percent above 100 zooms in.
+    void zoomPercent(double percent);
+
+    // Redraws once the event loop is idle again, fitting the automatic axes first.
+    void refresh();
+
+private:
+    void fitAutomaticAxes();
+
+    bool m_timeAutomatic = false;
+    bool m_valueAutomatic = true;
+    double m_timeOrigin = 0.0;
+    std::array<QCPScatterStyle, kChannelCount> m_markers;
+};
 
 } // namespace nimbar

@@ -10,6 +10,8 @@ public:
     struct Log {
         QStringList messages;
         QStringList confirmations;
+        QStringList inputs; // caption: prompt [prefill]
+        QStringList inputAnswers; // taken in order; none left gives the prefill
         int beeps = 0;
         bool answer = true;
     };
@@ -22,6 +24,11 @@ public:
         return m_log.answer;
     }
     void beep() override { ++m_log.beeps; }
+    QString inputBox(QWidget*, const QString& caption, const QString& prompt,
+                     const QString& prefill) override {
+        m_log.inputs << caption + ": " + prompt + " [" + prefill + "]";
+        return m_log.inputAnswers.isEmpty() ? prefill : m_log.inputAnswers.takeFirst();
+    }
 
 private:
     Log& m_log;
