@@ -186,5 +186,53 @@
             <source>Exit Confirmation</source>
             <translation>종료 확인</translation>
         </message>
+        <message>
+            <source>Y-Range(</source>
+            <translation>Y축 최대/최소(</translation>
+        </message>
+        <message>
+            <source>Enter Y-Max </source>
+            <translation>Y축 최대값을  입력하세요.  </translation>
+        </message>
+        <message>
+            <source>The value is lower than minimum value!</source>
+            <translation>Y축 최소치보다 작은 수치입니다!</translation>
+        </message>
+        <message>
+            <source>Y-Range (</source>
+            <translation>Y축 최대/최소 (</translation>
+        </message>
+        <message>
+            <source>Enter Y-Min </source>
+            <translation>Y축 최소값을 입력하세요.   </translation>
+        </message>
+        <message>
+            <source>The value is greater than maximum value!</source>
+            <translation>Y축 최대값보다 큰 수치입니다!</translation>
+        </message>
+        <message>
+            <source>Chart Title</source>
+            <translation>차트 제목 변경</translation>
+        </message>
+        <message>
+            <source>Enter Chart Title</source>
+            <translation>차트 제목을 입력하세요.   </translation>
+        </message>
+        <message>
+            <source>Y-Axis Title</source>
+            <translation>Y축 제목 변경</translation>
+        </message>
+        <message>
+            <source>Enter Y-Axis Title</source>
+            <translation>Y축 제목을 입력하세요.   </translation>
+        </message>
+        <message>
+            <source>Memo Log paused. DblClick the memo to resume logging</source>
+            <translation>메모가 일시 중지되었습니다. 다시 기록하려면 더블클릭하세요.</translation>
+        </message>
+        <message>
+            <source>Memo Logging resumed.</source>
+            <translation>메모가 다시 기록을 시작했습니다.</translation>
+        </message>
     </context>
 </TS>

@@ -69,6 +69,8 @@ char typeLetter(int typeCode) {
     return typeCode >= 0 && typeCode < kTypeCodeCount ? kTypeLetters[typeCode] : kTypeLetters[0];
 }
 
-int portNumber(const BoardConfig& board) { return board.comPort > 0 ? board.comPort : 0; }
+int portNumber(const BoardConfig& board) {
+    return board.comPort > 0 ? board.comPort : 0;
+}
 
 } // namespace nimbar

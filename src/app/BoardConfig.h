@@ -81,7 +81,9 @@ static_assert(offsetof(BoardConfig, queueLength) == 1156);
 
 using BoardConfigs = std::array<BoardConfig, kBoardCount>;
 
-inline char boardLetter(int board) { return static_cast<char>('A' + board); }
+inline char boardLetter(int board) {
+    return static_cast<char>('A' + board);
+}
 
 // The record of a board as it is before any settings are loaded: every byte zero but the
 // documented defaults. dataDirText is the default data directory in the record's encoding.

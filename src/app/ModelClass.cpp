@@ -6,8 +6,8 @@ namespace nimbar {
 
 namespace {
 
-constexpr std::array<double, 8> kClass0Ranges{2500, 1250, 625, 312.5, 156.25, 78.125, 39.0625,
-                                              19.5313};
+constexpr std::array<double, 8> kClass0Ranges{2500,   1250,   625,     312.5,
+                                              156.25, 78.125, 39.0625, 19.5313};
 constexpr std::array<double, 7> kClass12Ranges{5000, 2500, 1250, 625, 312.5, 156.25, 78.125};
 
 int validClass(int modelClass) {
@@ -44,10 +44,9 @@ std::span<const double> rangeTableOf(int modelClass) {
 
 QStringList rangeLabelsOf(int modelClass) {
     if (validClass(modelClass) == 0)
-        return {"2500 mV",    "1250 mV",   "625 mV",     "312.5 mV",
-                "156.25 mV",  "78.125 mV", "39.0625 mV", "19.5313 mV"};
-    return {"5000 mV ", "2500 mV",   "1250 mV",  "625 mV",
-            "312.5 mV ", "156.25 mV", "78.125 mV"};
+        return {"2500 mV",   "1250 mV",   "625 mV",     "312.5 mV",
+                "156.25 mV", "78.125 mV", "39.0625 mV", "19.5313 mV"};
+    return {"5000 mV ", "2500 mV", "1250 mV", "625 mV", "312.5 mV ", "156.25 mV", "78.125 mV"};
 }
 
 int rangeIndexOf(int modelClass, double millivolts) {

@@ -12,6 +12,8 @@ std::optional<double> parseNumber(const QString& text) {
     return value;
 }
 
-QString formatFixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
+QString formatFixed(double value, int decimals) {
+    return QString::number(value, 'f', decimals);
+}
 
 } // namespace nimbar

@@ -14,11 +14,21 @@ QString ProgramPaths::file(const QString& name) const {
     return QDir::toNativeSeparators(m_home + QLatin1Char('/') + name);
 }
 
-QString ProgramPaths::settingsFile() const { return file(programName(m_kind) + ".SET"); }
-QString ProgramPaths::exceptionLog() const { return file(exceptionLogName(m_kind)); }
-QString ProgramPaths::alarmSound() const { return file("alarm.wav"); }
-QString ProgramPaths::portMap() const { return file(programName(m_kind) + ".ports"); }
-QString ProgramPaths::reportPicture() const { return file("temp.bmp"); }
+QString ProgramPaths::settingsFile() const {
+    return file(programName(m_kind) + ".SET");
+}
+QString ProgramPaths::exceptionLog() const {
+    return file(exceptionLogName(m_kind));
+}
+QString ProgramPaths::alarmSound() const {
+    return file("alarm.wav");
+}
+QString ProgramPaths::portMap() const {
+    return file(programName(m_kind) + ".ports");
+}
+QString ProgramPaths::reportPicture() const {
+    return file("temp.bmp");
+}
 
 QByteArray ProgramPaths::defaultDataDirText() const {
     const QString folder = m_kind == BuildKind::Logger ? "Nimbar" : "Tessel";

@@ -21,8 +21,8 @@ QByteArray encodeCp949(const QString& text, std::size_t maxBytes) {
     while (i < text.size()) {
         const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         const QStringView character = QStringView(text).mid(i, width);
-        const QByteArray piece = encoder.isValid() ? QByteArray(encoder.encode(character))
-                                                   : character.toLatin1();
+        const QByteArray piece =
+            encoder.isValid() ? QByteArray(encoder.encode(character)) : character.toLatin1();
         if (out.size() + piece.size() > limit)
             break;
         out += piece;

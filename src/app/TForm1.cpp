@@ -69,8 +69,17 @@ void TForm1::buildMenu() {
     for (int b = 0; b < kBoardCount; ++b) {
         QMenu* chart = bar->addMenu(QString("Chart%1").arg(b + 1));
         tagged(chart, QString("MMChart%1").arg(b + 1), b);
-        for (const char* item : {"Y-Max", "Y-Min", "Y-Auto", "Chart Title", "Y-Axis Title"})
-            chart->addAction(item)->setProperty(kTagProperty, b);
+        const auto addItem = [&](const char* caption, const char* name, auto handler) {
+            QAction* item = chart->addAction(caption);
+            tagged(item, QString("%1%2").arg(name).arg(b + 1), b);
+            connect(item, &QAction::triggered, this,
+                    [this, b, handler] { guarded([this, b, handler] { (this->*handler)(b); }); });
+        };
+        addItem("Y-Max", "YMax", &TForm1::YMax1Click);
+        addItem("Y-Min", "YMin", &TForm1::YMin1Click);
+        addItem("Y-Auto", "YAuto", &TForm1::BtA1Click);
+        addItem("Chart Title", "ChartTitle", &TForm1::ChartTitle1Click);
+        addItem("Y-Axis Title", "YAxisTitle", &TForm1::YAxisTitle1Click);
     }
 }
 
@@ -116,6 +125,7 @@ void TForm1::connectHandlers() {
     connect(&m_timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
 
     for (int b = 0; b < kBoardCount; ++b) {
+        connectBoardPage(b);
         BoardControls& c = m_controls[b];
         connect(c.okButton, &QPushButton::clicked, this,
                 [this, b] { guarded([this, b] { OKBtn1Click(b); }); });

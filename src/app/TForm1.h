@@ -88,6 +88,22 @@ public:
     void TabSheet1Show(int board);
     void TabSheet5Show(int board);
 
+    // Board pages and their charts.
+    void RefreshValuePanels(int board);
+    void Chk01Click(int board, int channel);
+    void BtZoomIn1Click(int board);
+    void BtZoomOut1Click(int board);
+    void BtA1Click(int board);
+    void ChkViewP1Click(int board);
+    void YMax1Click(int board);
+    void YMin1Click(int board);
+    void ChartTitle1Click(int board);
+    void YAxisTitle1Click(int board);
+    void EditT1Change(int board);
+    void Ed01Change(int board, int channel);
+    void Memo1DblClick(int board);
+    void Memo1Click(int board);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -96,6 +112,7 @@ private:
     void buildMenu();
     void buildPages();
     void connectHandlers();
+    void connectBoardPage(int board);
     void arrangeClientBuild();
     void startLogger();
     void startClient();

@@ -28,8 +28,12 @@ constexpr SeriesStyle kSeriesStyles[kChannelCount] = {
 constexpr double kUnixEpochDays = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
 
-double keyOf(double time) { return (time - kUnixEpochDays) * kSecondsPerDay; }
-double timeOf(double key) { return key / kSecondsPerDay + kUnixEpochDays; }
+double keyOf(double time) {
+    return (time - kUnixEpochDays) * kSecondsPerDay;
+}
+double timeOf(double key) {
+    return key / kSecondsPerDay + kUnixEpochDays;
+}
 
 } // namespace
 
@@ -75,21 +79,27 @@ void LiveChart::addPoints(double time, const std::array<double, kChannelCount>& 
         graph(i)->addData(key, values[static_cast<std::size_t>(i)]);
 }
 
-double LiveChart::timeAtPixel(double pixelX) const { return timeOf(xAxis->pixelToCoord(pixelX)); }
+double LiveChart::timeAtPixel(double pixelX) const {
+    return timeOf(xAxis->pixelToCoord(pixelX));
+}
 
 void LiveChart::clearPoints() {
     for (int i = 0; i < kChannelCount; ++i)
         graph(i)->data()->clear();
 }
 
-void LiveChart::setSeriesVisible(int series, bool visible) { graph(series)->setVisible(visible); }
+void LiveChart::setSeriesVisible(int series, bool visible) {
+    graph(series)->setVisible(visible);
+}
 
 void LiveChart::setMarkersVisible(bool visible) {
     for (int i = 0; i < kChannelCount; ++i)
         graph(i)->setScatterStyle(visible ? m_markers[i] : QCPScatterStyle());
 }
 
-bool LiveChart::markersVisible() const { return !graph(0)->scatterStyle().isNone(); }
+bool LiveChart::markersVisible() const {
+    return !graph(0)->scatterStyle().isNone();
+}
 
 void LiveChart::setTimeWindow(double from, double to) {
     m_timeAutomatic = false;
@@ -102,7 +112,9 @@ void LiveChart::setTimeAutomatic(double origin, double newest) {
     xAxis->setRange(m_timeOrigin, qMax(keyOf(newest), m_timeOrigin + 1.0));
 }
 
-void LiveChart::setValueAutomatic() { m_valueAutomatic = true; }
+void LiveChart::setValueAutomatic() {
+    m_valueAutomatic = true;
+}
 
 void LiveChart::setValueMaximum(double maximum) {
     m_valueAutomatic = false;
@@ -133,8 +145,9 @@ void LiveChart::fitAutomaticAxes() {
             const QCPRange range = graph(i)->getValueRange(seriesFound);
             if (!seriesFound)
                 continue;
-            values = found ? QCPRange(qMin(values.lower, range.lower), qMax(values.upper, range.upper))
-                           : range;
+            values =
+                found ? QCPRange(qMin(values.lower, range.lower), qMax(values.upper, range.upper))
+                      : range;
             found = true;
         }
         if (found) {

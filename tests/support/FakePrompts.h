@@ -10,7 +10,7 @@ public:
     struct Log {
         QStringList messages;
         QStringList confirmations;
-        QStringList inputs; // caption: prompt [prefill]
+        QStringList inputs;       // caption: prompt [prefill]
         QStringList inputAnswers; // taken in order; none left gives the prefill
         int beeps = 0;
         bool answer = true;

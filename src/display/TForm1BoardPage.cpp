@@ -1,0 +1,203 @@
+#include "app/TForm1.h"
+
+#include "app/ModelClass.h"
+#include "app/NumberText.h"
+#include "app/RecordText.h"
+#include "display/BoardMemo.h"
+#include "display/LiveChart.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <stdexcept>
+
+namespace nimbar {
+
+namespace {
+
+QString shortestNumber(double value) {
+    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// Typed numbers that do not convert end the handler; the exception log records it.
+double requireNumber(const QString& text) {
+    const auto value = parseNumber(text);
+    if (!value)
+        throw std::invalid_argument(
+            ("'" + text + "' is not a valid floating point value").toStdString());
+    return *value;
+}
+
+// Runs a chart operation with chartBusy set, so the main timer does not feed the pipeline
+// in the middle of it.
+template <typename Operation> void whileChartBusy(bool& chartBusy, Operation&& operation) {
+    chartBusy = true;
+    try {
+        operation();
+    } catch (...) {
+        chartBusy = false;
+        throw;
+    }
+    chartBusy = false;
+}
+
+} // namespace
+
+void TForm1::connectBoardPage(int b) {
+    BoardControls& c = m_controls[b];
+    const auto on = [this, b](auto* sender, auto signal, void (TForm1::*handler)(int)) {
+        connect(sender, signal, this,
+                [this, b, handler] { guarded([&] { (this->*handler)(b); }); });
+    };
+    on(c.zoomInButton, &QPushButton::clicked, &TForm1::BtZoomIn1Click);
+    on(c.zoomOutButton, &QPushButton::clicked, &TForm1::BtZoomOut1Click);
+    on(c.autoButton, &QPushButton::clicked, &TForm1::BtA1Click);
+    on(c.viewPointBox, &QCheckBox::clicked, &TForm1::ChkViewP1Click);
+    on(c.jobTitleEdit, &QLineEdit::textChanged, &TForm1::EditT1Change);
+    on(c.memo, &BoardMemo::doubleClicked, &TForm1::Memo1DblClick);
+    on(c.memo, &BoardMemo::clicked, &TForm1::Memo1Click);
+    for (int ch = 0; ch < kChannelCount; ++ch) {
+        connect(c.channelBox[ch], &QCheckBox::clicked, this,
+                [this, b, ch] { guarded([&] { Chk01Click(b, ch); }); });
+        if (QLineEdit* name = c.nameEdit[ch])
+            connect(name, &QLineEdit::textChanged, this,
+                    [this, b, ch] { guarded([&] { Ed01Change(b, ch); }); });
+    }
+}
+
+void TForm1::RefreshValuePanels(int b) {
+    const int lastChannel = channelCountOf(m_runtimes[b].modelClass) - 1;
+    for (int ch = 1; ch < kChannelCount; ++ch) {
+        const int decimals = ch == lastChannel ? 3 : 2;
+        m_controls[b].valueEdit[ch]->setText(
+            QString::asprintf(decimals == 3 ? "%7.3f " : "%7.2f ", m_runtimes[b].values[ch]));
+    }
+}
+
+void TForm1::Chk01Click(int b, int ch) {
+    if (!m_started)
+        return;
+    whileChartBusy(chartBusy, [&] {
+        const bool visible = m_controls[b].channelBox[ch]->isChecked();
+        m_boards[b].channelVisible[ch] = visible ? 1 : 0;
+        m_controls[b].chart->setSeriesVisible(ch, visible);
+        m_controls[b].chart->refresh();
+    });
+}
+
+void TForm1::BtZoomIn1Click(int b) {
+    ShowStatus(QString());
+    whileChartBusy(chartBusy, [&] {
+        m_controls[b].chart->zoomPercent(110);
+        m_controls[b].chart->refresh();
+    });
+}
+
+void TForm1::BtZoomOut1Click(int b) {
+    ShowStatus(QString());
+    whileChartBusy(chartBusy, [&] {
+        m_controls[b].chart->zoomPercent(90);
+        m_controls[b].chart->refresh();
+    });
+}
+
+void TForm1::BtA1Click(int b) {
+    whileChartBusy(chartBusy, [&] {
+        m_controls[b].chart->setValueAutomatic();
+        m_controls[b].chart->refresh();
+    });
+}
+
+void TForm1::ChkViewP1Click(int b) {
+    whileChartBusy(chartBusy, [&] {
+        m_controls[b].chart->setMarkersVisible(m_controls[b].viewPointBox->isChecked());
+        m_controls[b].chart->refresh();
+    });
+}
+
+void TForm1::YMax1Click(int b) {
+    LiveChart* chart = m_controls[b].chart;
+    const QCPRange range = chart->valueRange();
+    const QString caption =
+        tr("Y-Range(") + shortestNumber(range.upper) + ", " + shortestNumber(range.lower) + ")  ";
+    const double maximum = requireNumber(
+        m_prompts->inputBox(this, caption, tr("Enter Y-Max "), shortestNumber(range.upper)));
+    if (!(maximum > range.lower)) {
+        m_prompts->showMessage(this, tr("The value is lower than minimum value!"));
+        return;
+    }
+    chart->setValueMaximum(maximum);
+    chart->refresh();
+}
+
+void TForm1::YMin1Click(int b) {
+    LiveChart* chart = m_controls[b].chart;
+    const QCPRange range = chart->valueRange();
+    const QString caption =
+        tr("Y-Range (") + shortestNumber(range.upper) + ", " + shortestNumber(range.lower) + ")  ";
+    const double minimum = requireNumber(
+        m_prompts->inputBox(this, caption, tr("Enter Y-Min "), shortestNumber(range.lower)));
+    if (minimum >= range.upper) {
+        m_prompts->showMessage(this, tr("The value is greater than maximum value!"));
+        return;
+    }
+    chart->setValueMinimum(minimum);
+    chart->refresh();
+}
+
+void TForm1::ChartTitle1Click(int b) {
+    LiveChart* chart = m_controls[b].chart;
+    const QString firstLine = chart->chartTitle().section('\n', 0, 0);
+    const QString title =
+        m_prompts->inputBox(this, tr("Chart Title"), tr("Enter Chart Title"), firstLine);
+    chart->setChartTitle(title);
+    chart->refresh();
+    setFieldText(m_boards[b].chartTitle, title.left(80));
+    m_runtimes[b].headerRewrite = true;
+}
+
+void TForm1::YAxisTitle1Click(int b) {
+    LiveChart* chart = m_controls[b].chart;
+    const QString title =
+        m_prompts
+            ->inputBox(this, tr("Y-Axis Title"), tr("Enter Y-Axis Title"), chart->valueAxisTitle())
+            .left(80);
+    chart->setValueAxisTitle(title);
+    chart->refresh();
+    setFieldText(m_boards[b].yAxisTitle, title);
+    m_runtimes[b].headerRewrite = true;
+}
+
+void TForm1::EditT1Change(int b) {
+    if (!m_started)
+        return;
+    const QString title = m_controls[b].jobTitleEdit->text().left(80);
+    m_controls[b].titleLabel->setText(title);
+    setFieldText(m_boards[b].jobTitle, title);
+    m_runtimes[b].headerRewrite = true;
+}
+
+void TForm1::Ed01Change(int b, int ch) {
+    if (!m_started)
+        return;
+    const QString name = m_controls[b].nameEdit[ch]->text().leftJustified(10, ' ', true);
+    m_controls[b].chart->graph(ch)->setName(name);
+    m_controls[b].chart->refresh();
+    setFieldText(m_boards[b].channelName[ch], name);
+    m_runtimes[b].headerRewrite = true;
+}
+
+void TForm1::Memo1DblClick(int b) {
+    BoardRuntime& runtime = m_runtimes[b];
+    runtime.memoPaused = !runtime.memoPaused;
+    ShowStatus(runtime.memoPaused ? tr("Memo Log paused. DblClick the memo to resume logging")
+                                  : tr("Memo Logging resumed."));
+}
+
+void TForm1::Memo1Click(int b) {
+    m_controls[b].memo->setAlarmColour(false);
+}
+
+} // namespace nimbar
