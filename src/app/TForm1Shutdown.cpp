@@ -63,29 +63,32 @@ void TForm1::FormClose() {
     QCoreApplication::quit();
 }
 
+// Stopped before the start-up step loaded anything: there is nothing to save, and saving the
+// empty records would overwrite the settings file.
 void TForm1::shutdownLogger() {
+    if (!m_started)
+        return;
     m_timer1.stop();
     saveLoggerSettings();
     m_clientPage.listMemo->clear();
 }
 
 void TForm1::shutdownClient() {
+    if (!m_started)
+        return;
     m_timer2.stop();
     saveClientSettingsRecord();
 }
 
 void TForm1::saveLoggerSettings() {
-    // Before start-up finished the controls do not show the records yet: save them as they are.
-    if (m_started) {
-        const int queueLength = m_options.queueUpDown->value();
-        for (int b = 0; b < kBoardCount; ++b) {
-            BoardConfig& board = m_boards[b];
-            const BoardControls& c = m_controls[b];
-            board.interval = c.intervalUpDown->value();
-            board.queueLength = queueLength;
-            for (int ch = 1; ch < kChannelCount; ++ch)
-                takeAlarmLimits(board, ch, c.highEdit[ch]->text(), c.lowEdit[ch]->text());
-        }
+    const int queueLength = m_options.queueUpDown->value();
+    for (int b = 0; b < kBoardCount; ++b) {
+        BoardConfig& board = m_boards[b];
+        const BoardControls& c = m_controls[b];
+        board.interval = c.intervalUpDown->value();
+        board.queueLength = queueLength;
+        for (int ch = 1; ch < kChannelCount; ++ch)
+            takeAlarmLimits(board, ch, c.highEdit[ch]->text(), c.lowEdit[ch]->text());
     }
     saveBoardSettings(m_paths.settingsFile(), m_boards);
 }

@@ -55,6 +55,16 @@ private slots:
         QCOMPARE(QFileInfo(w.paths().settingsFile()).size(), 4640);
     }
 
+    void stopBeforeStartUpKeepsTheSettingsFile() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) { boards[2].comPort = 4; });
+        TForm1 w(BuildKind::Logger, f.paths(BuildKind::Logger));
+        w.shutdownWithoutConfirmation();
+        BoardConfigs saved{};
+        QVERIFY(!loadBoardSettings(w.paths().settingsFile(), saved, ""));
+        QCOMPARE(saved[2].comPort, 4);
+    }
+
     void pagesAndMenusAreInTheirOrder() {
         WindowFixture f;
         TForm1& w = f.start();
