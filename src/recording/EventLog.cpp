@@ -1,0 +1,34 @@
+#include "recording/EventLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+
+namespace nimbar {
+
+QString eventLogPath(const QString& dataDirectory, QDate day) {
+    const QString name = day.toString(QStringLiteral("yyyyMMdd"));
+    return QDir::toNativeSeparators(
+        QDir(QDir(dataDirectory).filePath(name)).filePath(name + QStringLiteral(".eve")));
+}
+
+EventLogWrite AppendEvents(const QString& dataDirectory, QDate today, const QString& text) {
+    EventLogWrite result;
+    result.path = eventLogPath(dataDirectory, today);
+    const QString file = QDir::fromNativeSeparators(result.path);
+    // A directory that cannot be made shows up as a file that cannot be opened.
+    QDir().mkpath(QFileInfo(file).path());
+
+    QStringEncoder encoder("CP949");
+    const QByteArray bytes =
+        encoder.isValid() ? QByteArray(encoder.encode(text)) : text.toLocal8Bit();
+    // The messages carry their own CR LF: no text-mode translation.
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Append))
+        return result;
+    result.written = out.write(bytes) == bytes.size();
+    return result;
+}
+
+} // namespace nimbar
