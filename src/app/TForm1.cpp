@@ -126,6 +126,7 @@ void TForm1::connectHandlers() {
 
     for (int b = 0; b < kBoardCount; ++b) {
         connectBoardPage(b);
+        connectAlarmControls(b);
         BoardControls& c = m_controls[b];
         connect(c.okButton, &QPushButton::clicked, this,
                 [this, b] { guarded([this, b] { OKBtn1Click(b); }); });

@@ -11,17 +11,21 @@
 #include "net/ClientPageBuilder.h"
 #include "processing/BoardRuntime.h"
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QTimer>
 #include <QTranslator>
 
 #include <exception>
+#include <functional>
 #include <memory>
 
 class QComboBox;
 class QTabWidget;
 
 namespace nimbar {
+
+class AlarmSound;
 
 // The main window. It owns every object of the running system: the board records and runtime
 // state, the page controls, the timers. Everything runs on its thread: timer ticks, port and
@@ -62,8 +66,20 @@ public:
     void TimerSTimer();
     void Timer1Timer();
     void Timer2Timer();
-    // The pipeline that the main timer hands each ready line to.
+    // The pipeline that the main timer (or the network client) hands each line to.
     void ProcessLine(int board, const char* line);
+    void RestartBoard(int board);
+    // The local clock of the pipeline; tests set their own.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+
+    // Alarms and outputs.
+    void EvaluateAlarms(int board, double now);
+    void AlarmAction(int board, int count, const QString& text, const QByteArray& outputCommand);
+    void EdHighA1KeyUp(int board, int channel);
+    void EdLowA1KeyUp(int board, int channel);
+    void ChkAlA1Click(int board, int channel);
+    // Sends a command to a board's device when its port is open.
+    void writeBoardCommand(int board, const QByteArray& command);
 
     // Closing. FormCloseQuery asks and, on OK, shuts down; false keeps the program running.
     bool FormCloseQuery();
@@ -89,7 +105,11 @@ public:
     void TabSheet5Show(int board);
 
     // Board pages and their charts.
+    void AddChartPoint(int board, double now, const std::array<double, kChannelCount>& values,
+                       const std::array<int32_t, kChannelCount>& status);
     void RefreshValuePanels(int board);
+    void ChkScroll1Click(int board);
+    void Chart1MouseMove(int board, const QPoint& position);
     void Chk01Click(int board, int channel);
     void BtZoomIn1Click(int board);
     void BtZoomOut1Click(int board);
@@ -113,6 +133,10 @@ private:
     void buildPages();
     void connectHandlers();
     void connectBoardPage(int board);
+    void connectAlarmControls(int board);
+    void startRecordingFile(int board, const QDateTime& now);
+    void appendRecord(int board, double time);
+    void reportLostRecord(int board, const QString& path);
     void arrangeClientBuild();
     void startLogger();
     void startClient();
@@ -151,6 +175,8 @@ private:
     bool m_firstRun = false;
     bool m_shutdownDone = false;
     QString m_dataDirectory;
+    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
+    AlarmSound* m_alarmSound = nullptr;
 };
 
 template <typename Handler> void TForm1::guarded(Handler&& handler) {

@@ -129,6 +129,5 @@ void TForm1::Timer1Timer() {
 
 void TForm1::Timer2Timer() {}
 
-void TForm1::ProcessLine(int, const char*) {}
 
 } // namespace nimbar

@@ -5,12 +5,15 @@
 #include "app/RecordText.h"
 #include "display/BoardMemo.h"
 #include "display/LiveChart.h"
+#include "processing/DateTimeValue.h"
+#include "processing/InvalidValue.h"
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace nimbar {
@@ -43,6 +46,18 @@ template <typename Operation> void whileChartBusy(bool& chartBusy, Operation&& o
     chartBusy = false;
 }
 
+struct TimeWindow {
+    double width;
+    double lead;
+};
+
+// The scrolling window: 35 intervals before the newest point and 5 after it.
+TimeWindow timeWindowOf(int interval) {
+    if (interval == 0)
+        return {SecondsToTime(35), SecondsToTime(5)};
+    return {SecondsToTime(35 * interval), SecondsToTime(5 * interval)};
+}
+
 } // namespace
 
 void TForm1::connectBoardPage(int b) {
@@ -55,6 +70,11 @@ void TForm1::connectBoardPage(int b) {
     on(c.zoomOutButton, &QPushButton::clicked, &TForm1::BtZoomOut1Click);
     on(c.autoButton, &QPushButton::clicked, &TForm1::BtA1Click);
     on(c.viewPointBox, &QCheckBox::clicked, &TForm1::ChkViewP1Click);
+    on(c.scrollBox, &QCheckBox::clicked, &TForm1::ChkScroll1Click);
+    on(c.restartButton, &QPushButton::clicked, &TForm1::RestartBoard);
+    connect(c.chart, &QCustomPlot::mouseMove, this, [this, b](QMouseEvent* event) {
+        guarded([&] { Chart1MouseMove(b, event->pos()); });
+    });
     on(c.jobTitleEdit, &QLineEdit::textChanged, &TForm1::EditT1Change);
     on(c.memo, &BoardMemo::doubleClicked, &TForm1::Memo1DblClick);
     on(c.memo, &BoardMemo::clicked, &TForm1::Memo1Click);
@@ -65,6 +85,67 @@ void TForm1::connectBoardPage(int b) {
             connect(name, &QLineEdit::textChanged, this,
                     [this, b, ch] { guarded([&] { Ed01Change(b, ch); }); });
     }
+}
+
+void TForm1::AddChartPoint(int b, double now, const std::array<double, kChannelCount>& values,
+                           const std::array<int32_t, kChannelCount>& status) {
+    BoardRuntime& runtime = m_runtimes[b];
+    BoardControls& c = m_controls[b];
+    const double x = m_elapse ? now - runtime.startTime : now;
+    runtime.lastX = x;
+    const TimeWindow window = timeWindowOf(m_boards[b].interval);
+    if (c.scrollBox->isChecked())
+        c.chart->setTimeWindow(x - window.width, x + window.lead);
+    else
+        c.chart->setTimeAutomatic(runtime.chartOrigin, x);
+
+    std::array<double, kChannelCount> points = values;
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (status[i] == 0)
+            continue;
+        points[i] = InvalidValue;
+        // Channels that are invalid from the start of a run are hidden.
+        if (runtime.sampleCount < 5) {
+            c.chart->setSeriesVisible(i, false);
+            c.channelBox[i]->setChecked(false);
+            m_boards[b].channelVisible[i] = 0;
+        }
+    }
+    c.chart->addPoints(x, points);
+}
+
+void TForm1::ChkScroll1Click(int b) {
+    whileChartBusy(chartBusy, [&] {
+        const BoardRuntime& runtime = m_runtimes[b];
+        BoardControls& c = m_controls[b];
+        const TimeWindow window = timeWindowOf(m_boards[b].interval);
+        const bool scroll = c.scrollBox->isChecked();
+        if (scroll)
+            c.chart->setTimeWindow(runtime.lastX - window.width, runtime.lastX + window.lead);
+        else
+            c.chart->setTimeAutomatic(runtime.chartOrigin, runtime.lastX);
+        c.viewPointBox->setChecked(scroll);
+        c.chart->setMarkersVisible(scroll);
+        c.chart->refresh();
+    });
+}
+
+void TForm1::Chart1MouseMove(int b, const QPoint& position) {
+    BoardControls& c = m_controls[b];
+    if (c.chart->pointCount() == 0 || !c.chart->insidePlot(position))
+        return;
+    const double x = c.chart->timeAtPixel(position.x());
+    const QDateTime t = fromDateTimeValue(x);
+    if (m_elapse) {
+        const int days = static_cast<int>(std::floor(x));
+        c.timeLabel->setText(QString::asprintf("%d Day  %02d:%02d:%02d", days, t.time().hour(),
+                                               t.time().minute(), t.time().second()));
+    } else {
+        c.timeLabel->setText(QString::asprintf("%d-%02d-%02d  %02d:%02d:%02d", t.date().year(),
+                                               t.date().month(), t.date().day(), t.time().hour(),
+                                               t.time().minute(), t.time().second()));
+    }
+    c.yLabel->setText(QString::asprintf("%.2f", c.chart->valueAtPixel(position.y())));
 }
 
 void TForm1::RefreshValuePanels(int b) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BoardConfig.h"
+#include "processing/MedianFilter.h"
 
 #include <QString>
 
@@ -21,6 +22,7 @@ struct BoardRuntime {
     double prevRefTemp = 20.0;
     std::array<double, kChannelCount> values{};
     std::array<int32_t, kChannelCount> status{};
+    std::array<MedianFilter, kChannelCount> filters;
     int32_t recordCountdown = 3;
     int32_t sampleCount = 0;
     double startTime = 0.0;
@@ -32,6 +34,9 @@ struct BoardRuntime {
     bool headerRewrite = false;
     int32_t doState = 0;
     int32_t prevDoState = 0;
+    bool lampOn = false;
+    // The record that could not be written, reported once per file until a write succeeds.
+    QString lostRecordFile;
 
     // Derived from the board's record by the board setup; the pipeline only reads them.
     int modelClass = 0;

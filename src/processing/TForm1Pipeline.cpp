@@ -1,0 +1,195 @@
+#include "app/TForm1.h"
+
+#include "app/ModelClass.h"
+#include "app/NumberText.h"
+#include "display/BoardMemo.h"
+#include "display/LiveChart.h"
+#include "processing/ChannelConversion.h"
+#include "processing/ColdJunction.h"
+#include "processing/DateTimeValue.h"
+#include "processing/DeviceCode.h"
+#include "processing/InvalidValue.h"
+#include "processing/MeasurementLine.h"
+#include "recording/RecordingFile.h"
+
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include <cmath>
+#include <stdexcept>
+
+namespace nimbar {
+
+namespace {
+
+constexpr int kMemoLineLimit = 250;
+constexpr int kNetworkMemoLineLimit = 100;
+constexpr int kChartPointLimit = 3600;
+constexpr double kReferenceJumpLimit = 10.0;
+
+bool isLinear(char boardLetter, int typeCode) {
+    return boardLetter == 'V' || typeCode == 0 || typeCode == kTypePerChannel;
+}
+
+} // namespace
+
+void TForm1::ProcessLine(int b, const char* line) {
+    const QDateTime nowTime = m_clock();
+    const double now = toDateTimeValue(nowTime);
+    BoardConfig& board = m_boards[b];
+    BoardRuntime& runtime = m_runtimes[b];
+    BoardControls& c = m_controls[b];
+
+    runtime.lampOn = !runtime.lampOn;
+    c.lamp->setStyleSheet(QString("background: %1; border: 1px solid gray; border-radius: 7px;")
+                              .arg(runtime.lampOn ? "red" : "white"));
+    if (strnlen(line, kLineBufferSize) < 10)
+        return;
+
+    if (runtime.sampleCount < 1) {
+        runtime.startTime = now;
+        runtime.chartOrigin = m_elapse ? 0.0 : runtime.startTime;
+        c.startLabel->setText(LongTimeText(runtime.startTime));
+        startRecordingFile(b, nowTime);
+    }
+    runtime.linkIdle = -2;
+
+    const MeasurementCodes codes = parseMeasurementLine(line, kLineBufferSize, runtime.modelClass);
+    std::optional<double> reference;
+    if (runtime.modelClass == 0 && runtime.typeLetter == 'V') {
+        reference = codes[0] * runtime.scale[0];
+    } else {
+        reference = runtime.modelClass == 0
+                        ? CjTempFromSensor(codes[0] * runtime.scale[0], board.cjcRefVolts)
+                        : std::optional<double>(
+                              CjTempFromFixedPoint(referenceField(line, kLineBufferSize)) +
+                              board.cjcRefVolts);
+        if (reference && !std::isfinite(*reference))
+            reference.reset();
+        if (reference && runtime.sampleCount > 2 &&
+            std::abs(*reference - runtime.prevRefTemp) > kReferenceJumpLimit)
+            reference = runtime.prevRefTemp;
+    }
+    runtime.values[0] = reference.value_or(InvalidValue);
+    runtime.status[0] = reference ? 0 : 1;
+
+    // The fixed reference is read when the first thermocouple channel needs it; a text that
+    // is not a number ends this call there, and the line is tried again at the next tick.
+    std::optional<FixedReference> fixedReference;
+    for (int ch = 1; ch < kChannelCount; ++ch) {
+        const int typeCode = channelTypeCode(board, ch);
+        std::optional<double> value =
+            CodeToMillivolts(codes[static_cast<std::size_t>(ch)], runtime.scale[ch], board.corrA1,
+                             board.corrA0, board.gainT1[ch], board.offsetT0[ch]);
+        if (value && !isLinear(runtime.typeLetter, typeCode)) {
+            if (!fixedReference) {
+                fixedReference = FixedReference{};
+                if (m_options.trefBox->isChecked()) {
+                    const auto typed = parseNumber(m_options.trefEdit->text());
+                    if (!typed)
+                        throw std::invalid_argument(("'" + m_options.trefEdit->text() +
+                                                     "' is not a valid floating point value")
+                                                        .toStdString());
+                    fixedReference = FixedReference{true, *typed};
+                }
+            }
+            value = ConvertChannel(runtime.typeLetter, typeCode, *value, reference,
+                                   *fixedReference);
+        }
+        runtime.values[ch] = value.value_or(InvalidValue);
+        runtime.status[ch] = value ? 0 : 1;
+    }
+    if (reference)
+        runtime.prevRefTemp = *reference;
+
+    const int window = std::clamp(board.queueLength, 0, 3600);
+    for (int i = 0; i < kChannelCount; ++i)
+        runtime.values[i] = runtime.filters[i].filter(runtime.values[i], window);
+
+    EvaluateAlarms(b, now);
+    RefreshValuePanels(b);
+    if (m_clientPage.receiveMemo->blockCount() >= kNetworkMemoLineLimit ||
+        m_clientPage.sendMemo->blockCount() >= kNetworkMemoLineLimit) {
+        m_clientPage.receiveMemo->clear();
+        m_clientPage.sendMemo->clear();
+    }
+
+    if (m_kind == BuildKind::Logger) {
+        if (runtime.sampleCount > 0 && runtime.recordCountdown > 0)
+            return;
+        runtime.recordCountdown = board.interval;
+    }
+    runtime.lineReady = false;
+    AddChartPoint(b, now, runtime.values, runtime.status);
+    ++runtime.sampleCount;
+
+    if (!runtime.memoPaused) {
+        c.memo->appendPlainText(memoLine(runtime.sampleCount, ShortTimeText(now), runtime.values,
+                                         runtime.modelClass));
+        if (c.memo->blockCount() >= kMemoLineLimit)
+            c.memo->clear();
+    }
+
+    if (nowTime.time().hour() != runtime.fileHour)
+        startRecordingFile(b, nowTime);
+    if (runtime.headerRewrite) {
+        WriteRecordingHeader(runtime.filePath, buildRecordingHeader(board, runtime.startTime));
+        runtime.headerRewrite = false;
+    }
+    appendRecord(b, now);
+
+    if (c.chart->pointCount() >= kChartPointLimit) {
+        c.chart->clearPoints();
+        runtime.chartOrigin = runtime.lastX;
+    }
+    c.chart->refresh();
+}
+
+void TForm1::startRecordingFile(int b, const QDateTime& now) {
+    BoardRuntime& runtime = m_runtimes[b];
+    int hour = 0;
+    runtime.filePath = RecordingBasePath(m_dataDirectory, b, now, hour) + kRecordingExtension;
+    runtime.fileHour = static_cast<int16_t>(hour);
+    WriteRecordingHeader(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
+}
+
+void TForm1::appendRecord(int b, double time) {
+    BoardRuntime& runtime = m_runtimes[b];
+    // A file whose header could not be written earlier gets it now, so that its records never
+    // start at offset 0 where the reader expects the header.
+    if (QFileInfo(runtime.filePath).size() < static_cast<qint64>(sizeof(RecordingHeader)))
+        WriteRecordingHeader(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
+    if (AppendRecord(runtime.filePath, time, runtime.values)) {
+        runtime.lostRecordFile.clear();
+        return;
+    }
+    reportLostRecord(b, runtime.filePath);
+}
+
+void TForm1::reportLostRecord(int b, const QString& path) {
+    BoardRuntime& runtime = m_runtimes[b];
+    if (runtime.lostRecordFile == path)
+        return;
+    runtime.lostRecordFile = path;
+    ShowStatus(tr("DAQ%1: record lost, cannot write %2").arg(b + 1).arg(path));
+}
+
+void TForm1::RestartBoard(int b) {
+    BoardRuntime& runtime = m_runtimes[b];
+    runtime.sampleCount = 0;
+    m_controls[b].memo->clear();
+    m_controls[b].chart->clearPoints();
+    m_controls[b].chart->refresh();
+    for (int i = 0; i < kChannelCount; ++i) {
+        runtime.filters[i].clear();
+        runtime.values[i] = InvalidValue;
+    }
+    runtime.recordCountdown = 0;
+    runtime.lineReady = false;
+    ShowStatus(tr("Chart %1 recording re-started.").arg(b + 1));
+}
+
+} // namespace nimbar
