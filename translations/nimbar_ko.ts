@@ -234,5 +234,13 @@
             <source>Memo Logging resumed.</source>
             <translation>메모가 다시 기록을 시작했습니다.</translation>
         </message>
+        <message>
+            <source>DAQ%1: record lost, cannot write %2</source>
+            <translation>DAQ%1: 기록 실패, %2 에 쓸 수 없습니다</translation>
+        </message>
+        <message>
+            <source>Chart %1 recording re-started.</source>
+            <translation>차트 %1 기록 재시작되었습니다.</translation>
+        </message>
     </context>
 </TS>

@@ -161,6 +161,13 @@ void LiveChart::fitAutomaticAxes() {
     }
 }
 
+void LiveChart::setAlarmBackground(bool alarm) {
+    if (alarm == m_alarmBackground)
+        return;
+    m_alarmBackground = alarm;
+    setBackground(alarm ? Qt::yellow : Qt::white);
+}
+
 void LiveChart::refresh() {
     fitAutomaticAxes();
     replot(QCustomPlot::rpQueuedReplot);

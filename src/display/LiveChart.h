@@ -51,12 +51,17 @@ public:
     // Zooms both axes around the centre of the plot; percent above 100 zooms in.
     void zoomPercent(double percent);
 
+    // Yellow while the board is in alarm, white otherwise.
+    void setAlarmBackground(bool alarm);
+    bool alarmBackground() const { return m_alarmBackground; }
+
     // Redraws once the event loop is idle again, fitting the automatic axes first.
     void refresh();
 
 private:
     void fitAutomaticAxes();
 
+    bool m_alarmBackground = false;
     bool m_timeAutomatic = false;
     bool m_valueAutomatic = true;
     double m_timeOrigin = 0.0;

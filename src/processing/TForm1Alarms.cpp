@@ -79,12 +79,12 @@ void TForm1::EvaluateAlarms(int b, double now) {
 void TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray& outputCommand) {
     BoardControls& c = m_controls[b];
     if (count <= 0) {
-        c.chart->setBackground(Qt::white);
+        c.chart->setAlarmBackground(false);
     } else {
         c.memo->setAlarmColour(true);
         if (!m_runtimes[b].memoPaused)
             c.memo->appendPlainText(alarmMemoLine());
-        c.chart->setBackground(Qt::yellow);
+        c.chart->setAlarmBackground(true);
         if (!m_alarmSound)
             m_alarmSound = new AlarmSound(m_paths.alarmSound(), this);
         m_alarmSound->play();
@@ -104,8 +104,8 @@ void TForm1::EdHighA1KeyUp(int b, int ch) {
         return;
     BoardConfig& board = m_boards[b];
     QLineEdit* edit = m_controls[b].highEdit[ch];
-    const AlarmLimitEntry entry = enterAlarmLimit(b, ch, AlarmLimit::High, edit->text(),
-                                                  board.alarmHigh[ch], board.alarmLow[ch], m_korean);
+    const AlarmLimitEntry entry = enterAlarmLimit(
+        b, ch, AlarmLimit::High, edit->text(), board.alarmHigh[ch], board.alarmLow[ch], m_korean);
     if (entry.outcome == AlarmLimitEntry::Outcome::Nothing)
         return;
     ShowStatus(entry.status);
@@ -123,8 +123,8 @@ void TForm1::EdLowA1KeyUp(int b, int ch) {
         return;
     BoardConfig& board = m_boards[b];
     QLineEdit* edit = m_controls[b].lowEdit[ch];
-    const AlarmLimitEntry entry = enterAlarmLimit(b, ch, AlarmLimit::Low, edit->text(),
-                                                  board.alarmHigh[ch], board.alarmLow[ch], m_korean);
+    const AlarmLimitEntry entry = enterAlarmLimit(
+        b, ch, AlarmLimit::Low, edit->text(), board.alarmHigh[ch], board.alarmLow[ch], m_korean);
     if (entry.outcome == AlarmLimitEntry::Outcome::Nothing)
         return;
     ShowStatus(entry.status);

@@ -1,0 +1,276 @@
+// The sample pipeline in the window, fed with lines built here and a clock set by the test.
+#include "WindowFixture.h"
+#include "app/RecordText.h"
+#include "display/BoardMemo.h"
+#include "display/LiveChart.h"
+#include "processing/ChannelConversion.h"
+#include "processing/ColdJunction.h"
+#include "processing/DateTimeValue.h"
+#include "processing/InvalidValue.h"
+#include "recording/RecordingFile.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTest>
+
+#include <cstring>
+
+using namespace nimbar;
+
+namespace {
+
+QByteArray classTwoLine(double referenceC, int channelCode = 0x000100) {
+    const auto raw = static_cast<unsigned>(qRound(referenceC * 25600.0)) & 0xFFFFFF;
+    QByteArray line = QByteArray::number(raw, 16).toUpper().rightJustified(6, '0');
+    for (int ch = 1; ch <= 8; ++ch)
+        line += ", " + QByteArray::number(channelCode, 16).toUpper().rightJustified(6, '0');
+    return line + "\r\n";
+}
+
+struct PipelineFixture : WindowFixture {
+    QDateTime now{QDate(2026, 3, 15), QTime(10, 59, 58)};
+
+    TForm1& startWith(const std::function<void(BoardConfigs&)>& edit) {
+        writeSettings([&](BoardConfigs& boards) {
+            boards[0].english = 1;
+            edit(boards);
+        });
+        TForm1& w = start();
+        w.setClock([this] { return now; });
+        return w;
+    }
+
+    // A line that the recording gate lets through.
+    void feedRecorded(int board, const QByteArray& line) {
+        window->runtimes()[board].recordCountdown = 0;
+        feed(board, line);
+    }
+
+    void feed(int board, const QByteArray& line) {
+        char buffer[180] = {};
+        std::memcpy(buffer, line.constData(), std::min<qsizetype>(line.size(), 179));
+        window->ProcessLine(board, buffer);
+    }
+
+    QString dataDir() const { return window->dataDirectory(); }
+};
+
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+double startTimeOf(const QString& path) {
+    double start = 0;
+    const QByteArray bytes = fileBytes(path);
+    if (bytes.size() >= 544)
+        std::memcpy(&start, bytes.constData() + 536, sizeof start);
+    return start;
+}
+
+} // namespace
+
+class PipelineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void classZeroThermocoupleLine() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            boards[0].tcType = 1; // K
+            boards[0].cjcRefVolts = 5.0;
+            for (int ch = 1; ch < 9; ++ch)
+                boards[0].channelType[ch] = 1;
+        });
+        f.feed(0, "0F3A21, 000123, FFFFFF, 7FFFFF, 800000, 000000, 400000\r\n");
+        const BoardRuntime& r = w.runtimes()[0];
+        const double reference = *CjTempFromSensor(0x0F3A21 * 2500.0 / 8388607, 5.0);
+        QCOMPARE(r.values[0], reference);
+        QVERIFY(r.values[1] > reference);
+        // FFFFFF is 0 counts: the channel reads the reference temperature itself.
+        QVERIFY2(std::abs(r.values[2] - reference) < 0.1,
+                 qPrintable(QString("%1 %2").arg(r.values[2]).arg(reference)));
+        for (int ch : {3, 4, 7, 8}) {
+            QCOMPARE(r.status[ch], 1);
+            QCOMPARE(r.values[ch], InvalidValue);
+        }
+        QCOMPARE(r.status[5], 0);
+        QCOMPARE(r.linkIdle, -2);
+        QCOMPARE(r.sampleCount, 1);
+        // Invalid from the first line: hidden and no longer visible in the settings.
+        QVERIFY(!f.find<QCheckBox>("Chk07")->isChecked());
+        QCOMPARE(w.boards()[0].channelVisible[3], 0);
+        QVERIFY(f.find<QCheckBox>("Chk05")->isChecked());
+        QCOMPARE(f.find<QLabel>("LblStart1")->text(), QString("2026-03-15 10:59:58"));
+    }
+
+    void shortLinesOnlyToggleTheLamp() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs&) {});
+        f.feed(0, "0F3A21");
+        QCOMPARE(w.runtimes()[0].sampleCount, 0);
+        QCOMPARE(w.runtimes()[0].linkIdle, -1);
+        QVERIFY(w.runtimes()[0].lampOn);
+    }
+
+    void referenceJumpsAreFilteredFromTheFourthLine() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[2].model, "KARN-5800");
+            boards[2].tcType = 1;
+        });
+        const BoardRuntime& r = w.runtimes()[2];
+        f.feedRecorded(2, classTwoLine(20.0));
+        f.feedRecorded(2, classTwoLine(40.0)); // sampleCount 1: no filter
+        QCOMPARE(r.values[0], 40.0);
+        f.feedRecorded(2, classTwoLine(20.0));
+        f.feedRecorded(2, classTwoLine(30.0)); // sampleCount 3: a jump of exactly 10 is taken
+        QCOMPARE(r.values[0], 30.0);
+        f.feedRecorded(2, classTwoLine(40.5));
+        QCOMPARE(r.values[0], 30.0);
+        QCOMPARE(r.prevRefTemp, 30.0);
+    }
+
+    void recordingGateFollowsTheInterval() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) { boards[0].interval = 5; });
+        BoardRuntime& r = w.runtimes()[0];
+        const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
+        std::memcpy(r.lineBuffer, line.constData(), static_cast<std::size_t>(line.size()));
+        int recorded = 0;
+        for (int tick = 0; tick < 11; ++tick) {
+            r.lineReady = true;
+            const int before = r.sampleCount;
+            w.Timer1Timer();
+            recorded += r.sampleCount - before;
+            if (tick == 0)
+                QCOMPARE(r.sampleCount, 1); // the first line is recorded at once
+        }
+        QCOMPARE(recorded, 3); // ticks 0, 5 and 10
+        QCOMPARE(f.find<LiveChart>("Chart1")->pointCount(), 3);
+        QCOMPARE(f.find<BoardMemo>("Memo1")->blockCount(), 3);
+        QCOMPARE(QFileInfo(r.filePath).size(), 544 + 3 * 80);
+    }
+
+    void medianOfFiveAfterFourLines() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[1].model, "KARN-5800");
+            boards[1].queueLength = 5;
+        });
+        const QList<double> references{20, 24, 22, 28, 26, 21};
+        QList<double> shown;
+        for (double reference : references) {
+            f.feed(1, classTwoLine(reference));
+            shown << w.runtimes()[1].values[0];
+        }
+        QCOMPARE(shown, (QList<double>{20, 24, 22, 28, 24, 24}));
+    }
+
+    void hourChangeStartsANewFileWithTheSameStartTime() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) { boards[0].english = 1; });
+        const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
+        f.now = QDateTime(QDate(2026, 3, 15), QTime(10, 59, 59));
+        f.feed(0, line);
+        const QString first = w.runtimes()[0].filePath;
+        f.now = QDateTime(QDate(2026, 3, 15), QTime(11, 0, 0));
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        const QString second = w.runtimes()[0].filePath;
+        QCOMPARE(QDir::fromNativeSeparators(first), f.dataDir() + "/20260315/A/105959.KRN");
+        QCOMPARE(QDir::fromNativeSeparators(second), f.dataDir() + "/20260315/A/110000.KRN");
+        QCOMPARE(QFileInfo(first).size(), 544 + 80);
+        QCOMPARE(QFileInfo(second).size(), 544 + 80);
+        QCOMPARE(startTimeOf(second), startTimeOf(first));
+
+        f.now = QDateTime(QDate(2026, 3, 16), QTime(0, 0, 1));
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QCOMPARE(QDir::fromNativeSeparators(w.runtimes()[0].filePath),
+                 f.dataDir() + "/20260316/A/000001.KRN");
+    }
+
+    void restartBeginsANewRun() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs&) {});
+        const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
+        f.feed(0, line);
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QCOMPARE(w.runtimes()[0].sampleCount, 2);
+        w.RestartBoard(0);
+        QCOMPARE(w.statusText(), QString("Chart 1 recording re-started."));
+        QCOMPARE(w.runtimes()[0].values[4], InvalidValue);
+        f.now = f.now.addSecs(30);
+        f.feed(0, line);
+        QCOMPARE(w.runtimes()[0].sampleCount, 1);
+        QVERIFY(f.find<BoardMemo>("Memo1")->toPlainText().startsWith("     1 "));
+        QCOMPARE(QFileInfo(w.runtimes()[0].filePath).fileName(), QString("110028.KRN"));
+    }
+
+    void elapseMeasuresTheChartFromTheStart() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) { boards[0].elapsedAxis = 1; });
+        const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
+        f.feed(0, line);
+        QCOMPARE(w.runtimes()[0].chartOrigin, 0.0);
+        QCOMPARE(w.runtimes()[0].lastX, 0.0);
+        f.now = f.now.addSecs(60);
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QCOMPARE(qRound(w.runtimes()[0].lastX * 86400), 60);
+    }
+
+    void lostRecordIsReportedOncePerFile() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs&) {});
+        const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
+        f.feed(0, line);
+        // The recording file turns into a directory: the next records cannot be written.
+        const QString path = w.runtimes()[0].filePath;
+        QFile::remove(path);
+        QDir().mkpath(path);
+        w.ShowStatus(QString());
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QVERIFY2(w.statusText().contains("record lost"), qPrintable(w.statusText()));
+        w.ShowStatus(QString());
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QVERIFY(w.statusText().isEmpty());
+    }
+
+    void alarmsColourReportAndLog() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[2].model, "KARN-5800");
+            boards[2].alarmHigh[3] = 0.001;
+            boards[2].alarmHigh[5] = 0.001;
+        });
+        // Linear channels at 78.125 mV full scale: 0x100 counts is about 0.0024 mV.
+        f.feed(2, classTwoLine(25.0));
+        QCOMPARE(w.statusText(),
+                 QString("[3] 2026-03-15 10:59:58 CH5 High Alarm(0.002), Max is 0.001. "));
+        const QColor red = f.find<QLineEdit>("EdC5")->palette().color(QPalette::Base);
+        QCOMPARE(red, QColor(Qt::red));
+        QVERIFY(f.find<BoardMemo>("Memo3")->alarmColour());
+        QVERIFY(f.find<LiveChart>("Chart3")->alarmBackground());
+
+        QFile log(f.dataDir() + "/20260315/20260315.eve");
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QList<QByteArray> lines = log.readAll().split('\n');
+        QCOMPARE(lines.size(), 3); // CH3 and CH5 in channel order, then the empty tail
+        QVERIFY(
+            lines[0].startsWith("[3] 2026-03-15 10:59:58 CH3 High Alarm(0.002), Max is 0.001."));
+        QVERIFY(lines[1].startsWith("[3] 2026-03-15 10:59:58 CH5 "));
+        QCOMPARE(f.find<QLineEdit>("EdC4")->palette().color(QPalette::Base),
+                 QColor(0xF3, 0xF5, 0xCB));
+    }
+};
+
+QTEST_MAIN(PipelineTest)
+#include "tst_Pipeline.moc"
