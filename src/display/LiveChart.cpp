@@ -60,6 +60,8 @@ LiveChart::LiveChart(QWidget* parent) : QCustomPlot(parent) {
                                        style.markerSize);
         series->setScatterStyle(m_markers[i]);
         series->setAdaptiveSampling(true);
+        series->setAntialiased(false);
+        series->setAntialiasedScatters(false);
     }
 }
 
