@@ -26,6 +26,7 @@ class QTabWidget;
 namespace nimbar {
 
 class AlarmSound;
+struct OutputBoxDecision;
 
 // The main window. It owns every object of the running system: the board records and runtime
 // state, the page controls, the timers. Everything runs on its thread: timer ticks, port and
@@ -78,6 +79,8 @@ public:
     void EdHighA1KeyUp(int board, int channel);
     void EdLowA1KeyUp(int board, int channel);
     void ChkAlA1Click(int board, int channel);
+    void ChkR1Click(int board);
+    void ChkDOA1Click(int board, int output);
     // Sends a command to a board's device when its port is open.
     void writeBoardCommand(int board, const QByteArray& command);
 
@@ -137,6 +140,7 @@ private:
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
+    void applyOutputDecision(int board, const OutputBoxDecision& decision);
     void arrangeClientBuild();
     void startLogger();
     void startClient();

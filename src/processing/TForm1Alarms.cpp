@@ -7,6 +7,7 @@
 #include "processing/AlarmSound.h"
 #include "processing/AlarmTexts.h"
 #include "processing/DateTimeValue.h"
+#include "processing/OutputControl.h"
 #include "recording/EventLog.h"
 
 #include <QCheckBox>
@@ -57,6 +58,11 @@ void TForm1::connectAlarmControls(int b) {
         connect(c.alarmBox[ch], &QCheckBox::clicked, this,
                 [this, b, ch] { guarded([&] { ChkAlA1Click(b, ch); }); });
     }
+    connect(c.interlockBox, &QCheckBox::clicked, this,
+            [this, b] { guarded([&] { ChkR1Click(b); }); });
+    for (int k = 1; k <= kManualOutputCount; ++k)
+        connect(c.outputBox[k], &QCheckBox::clicked, this,
+                [this, b, k] { guarded([&] { ChkDOA1Click(b, k - 1); }); });
 }
 
 void TForm1::EvaluateAlarms(int b, double now) {
@@ -141,6 +147,36 @@ void TForm1::ChkAlA1Click(int b, int ch) {
     if (!m_started)
         return;
     m_boards[b].alarmEnabled[ch] = m_controls[b].alarmBox[ch]->isChecked() ? 1 : 0;
+}
+
+void TForm1::ChkR1Click(int b) {
+    BoardRuntime& runtime = m_runtimes[b];
+    applyOutputDecision(b, decideInterlockClick(runtime.modelClass,
+                                                m_controls[b].interlockBox->isChecked(),
+                                                runtime.doState, runtime.prevDoState));
+}
+
+void TForm1::ChkDOA1Click(int b, int output) {
+    BoardRuntime& runtime = m_runtimes[b];
+    const BoardControls& c = m_controls[b];
+    applyOutputDecision(b, decideManualOutputClick(
+                               runtime.modelClass, output, c.outputBox[output + 1]->isChecked(),
+                               c.interlockBox->isChecked(), runtime.doState, runtime.prevDoState));
+}
+
+void TForm1::applyOutputDecision(int b, const OutputBoxDecision& decision) {
+    BoardRuntime& runtime = m_runtimes[b];
+    BoardControls& c = m_controls[b];
+    runtime.doState = decision.doState;
+    runtime.prevDoState = decision.prevDoState;
+    if (decision.interlockEnabled)
+        c.interlockBox->setEnabled(*decision.interlockEnabled);
+    for (int k = 0; k < kManualOutputCount; ++k) {
+        if (decision.manualEnabled[static_cast<std::size_t>(k)])
+            c.outputBox[k + 1]->setEnabled(*decision.manualEnabled[static_cast<std::size_t>(k)]);
+    }
+    if (!decision.command.isEmpty())
+        writeBoardCommand(b, decision.command);
 }
 
 } // namespace nimbar

@@ -5,10 +5,12 @@
 #include "display/LiveChart.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTabWidget>
 #include <QTest>
 
 using namespace nimbar;
@@ -135,6 +137,45 @@ private slots:
         memo->setAlarmColour(true);
         w.Memo1Click(0);
         QVERIFY(!memo->alarmColour());
+    }
+
+    void limitEntryRefusesUnsoundLimitsAndMovesTheFocus() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            setFieldText(boards[2].model, "KARN-5800");
+        });
+        TForm1& w = f.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        auto* high1 = f.find<QLineEdit>("EdHighA1");
+        high1->setFocus();
+        high1->setText("-20");
+        QTest::keyClick(high1, Qt::Key_Return);
+        QCOMPARE(w.statusText(), QString("High alarm must be greater than low alarm."));
+        QCOMPARE(high1->text(), QString("100.00"));
+        QCOMPARE(w.boards()[0].alarmHigh[1], 100.0);
+
+        high1->setText("55.5");
+        QTest::keyClick(high1, Qt::Key_Return);
+        QCOMPARE(w.boards()[0].alarmHigh[1], 55.5);
+        QCOMPARE(w.statusText(), QString("[1,1]HighAlarm = 55.500000"));
+        QCOMPARE(QApplication::focusWidget(), f.find<QWidget>("EdHighA2"));
+
+        auto* low6 = f.find<QLineEdit>("EdLowA6");
+        low6->setFocus();
+        low6->setText("x");
+        QTest::keyClick(low6, Qt::Key_Return);
+        QCOMPARE(w.statusText(), QString("Invalid data"));
+        QCOMPARE(low6->text(), QString("-20.00"));
+
+        w.pages()->setCurrentIndex(2);
+        auto* high7 = f.find<QLineEdit>("EdHighC7");
+        high7->setFocus();
+        high7->setText("70");
+        QTest::keyClick(high7, Qt::Key_Return);
+        QCOMPARE(w.boards()[2].alarmHigh[7], 70.0);
+        QCOMPARE(QApplication::focusWidget(), high7);
     }
 
     void valuePanelsShowTheLastChannelWithThreeDecimals() {
