@@ -23,6 +23,26 @@ QString configOkText(bool) {
     return QStringLiteral("OK");
 }
 
+QString configReportText(ConfigReportError error, bool korean) {
+    switch (error) {
+    case ConfigReportError::None:
+        return configOkText(korean);
+    case ConfigReportError::NoModelMark:
+        return QStringLiteral("Error 1");
+    case ConfigReportError::UnknownModel:
+        return unknownModelText(korean);
+    case ConfigReportError::BadHeader:
+        return QStringLiteral("Error 2");
+    case ConfigReportError::NoCalibrationT1:
+        return QStringLiteral("Error 3");
+    case ConfigReportError::NoCalibrationT0:
+        return QStringLiteral("Error 4");
+    case ConfigReportError::BadNumber:
+        break;
+    }
+    return QStringLiteral("Error");
+}
+
 QString unknownModelText(bool korean) {
     return korean ? QStringLiteral("이 프로그램과 호환이 안 되는 모델입니다.")
                   : QStringLiteral("Check your KARN model");

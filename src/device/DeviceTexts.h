@@ -1,5 +1,7 @@
 #pragma once
 
+#include "device/ConfigReport.h"
+
 #include <QList>
 #include <QString>
 
@@ -15,6 +17,9 @@ QString cannotOpenPortText(const QString& portName, bool korean);
 QString noReplyText(bool korean);
 // Message box: the configuration report was stored.
 QString configOkText(bool korean);
+// Message box after a configuration report: "OK", "Error 1".."Error 4", "Error" or the
+// unknown-model text.
+QString configReportText(ConfigReportError error, bool korean);
 // Message box: the report names a model this program does not know.
 QString unknownModelText(bool korean);
 // Status bar: a board's port has been opened and greeted ("COM3 was opened").
