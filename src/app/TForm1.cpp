@@ -26,6 +26,7 @@ TForm1::TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent)
     buildPages();
     if (m_kind == BuildKind::Client)
         arrangeClientBuild();
+    createPorts();
     connectHandlers();
     FormCreate();
 }

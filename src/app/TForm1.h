@@ -8,6 +8,8 @@
 #include "app/ExceptionLog.h"
 #include "app/ProgramPaths.h"
 #include "app/UserPrompts.h"
+#include "device/ConfigFrameCollector.h"
+#include "device/PortMap.h"
 #include "net/ClientPageBuilder.h"
 #include "processing/BoardRuntime.h"
 
@@ -26,6 +28,7 @@ class QTabWidget;
 namespace nimbar {
 
 class AlarmSound;
+class ComPort;
 struct OutputBoxDecision;
 
 // The main window. It owns every object of the running system: the board records and runtime
@@ -81,6 +84,17 @@ public:
     void ChkAlA1Click(int board, int channel);
     void ChkR1Click(int board);
     void ChkDOA1Click(int board, int output);
+    // Device link: ComPort1..ComPort4 of the boards (index 0..3) and ComPort5 (index 4) of the
+    // configuration exchange.
+    static constexpr int kExchangePort = 4;
+    ComPort* comPort(int index) const { return m_ports[static_cast<std::size_t>(index)]; }
+    QTimer& timerC() { return m_timerC; }
+    void ComPort1AfterOpen(int board);
+    void ComPort1RxFlag(int board);
+    void BtnGet1Click(int board);
+    void ComPort5RxChar(int count);
+    void TimerCTimer();
+
     // Sends a command to a board's device when its port is open.
     void writeBoardCommand(int board, const QByteArray& command);
 
@@ -137,6 +151,15 @@ private:
     void connectHandlers();
     void connectBoardPage(int board);
     void connectAlarmControls(int board);
+    void createPorts();
+    void fillPortCombos();
+    void openBoardPorts();
+    void switchOutputsOff();
+    void closePorts();
+    void beginExchange(int board);
+    void endExchange(int board);
+    void applyConfigReport(int board, const QByteArray& frame);
+    void refreshRangeCombos(int board);
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
@@ -171,6 +194,12 @@ private:
     QTimer m_timerS;
     QTimer m_timer1;
     QTimer m_timer2;
+    QTimer m_timerC;
+    std::array<ComPort*, 5> m_ports{};
+    PortMap m_portMap;
+    int m_exchangeBoard = 0;
+    std::array<bool, kBoardCount> m_exchangeActive{};
+    ConfigFrameCollector m_reply;
     QTranslator m_translator;
 
     bool m_korean = true;

@@ -95,9 +95,13 @@ void TForm1::SetupBoardDisplay(int b) {
     }
     c.chart->refresh();
 
-    const QStringList ranges = rangeLabelsOf(runtime.modelClass);
+    refreshRangeCombos(b);
+}
+
+void TForm1::refreshRangeCombos(int b) {
+    const QStringList ranges = rangeLabelsOf(m_runtimes[b].modelClass);
     for (int ch = 1; ch < kChannelCount; ++ch)
-        setComboItems(c.rangeCombo[ch], ranges);
+        setComboItems(m_controls[b].rangeCombo[ch], ranges);
 }
 
 void TForm1::EnableBoardControls(int b, bool all) {

@@ -70,6 +70,8 @@ void TForm1::shutdownLogger() {
         return;
     m_timer1.stop();
     saveLoggerSettings();
+    switchOutputsOff();
+    closePorts();
     m_clientPage.listMemo->clear();
 }
 

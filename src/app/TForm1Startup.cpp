@@ -21,10 +21,7 @@ void TForm1::TimerSTimer() {
     move(0, 0);
     m_timerS.stop();
     m_pages->setCurrentIndex(kFirstBoardPage);
-    for (BoardControls& c : m_controls) {
-        c.portCombo->clear();
-        c.portCombo->addItem("No Use");
-    }
+    fillPortCombos();
     for (BoardRuntime& runtime : m_runtimes)
         runtime.modelClass = 0;
     setWindowTitle(programName(m_kind) + " Ver 2.0.2");
@@ -54,6 +51,7 @@ void TForm1::startLogger() {
         return;
     }
     m_timer1.start();
+    openBoardPorts();
 }
 
 void TForm1::startClient() {

@@ -241,8 +241,10 @@ private slots:
         WindowFixture f;
         f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
         TForm1& w = f.start();
-        f.find<QComboBox>("CBPort1")->addItem("COM3");
-        f.find<QComboBox>("CBPort1")->setCurrentIndex(1);
+        auto* port = f.find<QComboBox>("CBPort1");
+        port->clear();
+        port->addItems({"No Use", "COM3"});
+        port->setCurrentIndex(1);
         f.find<QLineEdit>("EdVs2")->setText("4.5");
         f.find<QLineEdit>("EdP2A1")->setText("2");
         f.find<QLineEdit>("EdP2A0")->setText("zero");
@@ -340,7 +342,8 @@ private slots:
         WindowFixture f;
         TForm1& w = f.start();
         auto* combo = f.find<QComboBox>("CBPort2");
-        combo->addItems({"COM1", "COM10", "COM2"});
+        combo->clear();
+        combo->addItems({"No Use", "COM1", "COM10", "COM2"});
         w.SelectPort(combo, 10);
         QCOMPARE(combo->currentIndex(), 2);
         QCOMPARE(w.PortNumberOf(combo), 10);
