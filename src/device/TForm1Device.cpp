@@ -39,8 +39,8 @@ void TForm1::createPorts() {
 void TForm1::fillPortCombos() {
     m_portMap = PortMap::load(m_paths.portMap());
     if (!m_portMap.errorLines().isEmpty())
-        ShowStatus(portMapErrorText(QFileInfo(m_paths.portMap()).fileName(),
-                                    m_portMap.errorLines(), m_korean));
+        ShowStatus(portMapErrorText(QFileInfo(m_paths.portMap()).fileName(), m_portMap.errorLines(),
+                                    m_korean));
     const QStringList names = EnumComPorts(m_portMap);
     for (BoardControls& c : m_controls) {
         c.portCombo->clear();
@@ -62,7 +62,9 @@ void TForm1::openBoardPorts() {
         try {
             port->SetPort(QString("COM%1").arg(number));
             port->Open();
-            port->ClearBuffer(true, true);
+            // Only the input: purging the output now would throw away the greeting that the
+            // after-open handler has just written, before the device has read it.
+            port->ClearBuffer(true, false);
         } catch (const PortError& error) {
             port->Close();
             m_exceptionLog.append(port->metaObject()->className(), error.what());
