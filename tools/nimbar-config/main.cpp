@@ -1,0 +1,84 @@
+// nimbar-config: writes a logger settings file (Nimbar5610.SET) from the command line, for
+// installs prepared by script and for the demo that scripts/run starts.
+#include "app/BoardConfig.h"
+#include "app/ModelClass.h"
+#include "app/RecordText.h"
+#include "app/SettingsFile.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+using namespace nimbar;
+
+namespace {
+
+constexpr char kUsage[] =
+    "Usage: nimbar-config --out FILE [--data-dir DIR] [--english] BOARD...\n"
+    "Writes a Nimbar5610 settings file: the default records, changed for each BOARD given as\n"
+    "  INDEX:MODEL:PORT:TYPE      for example 0:KARN-5610:3:K\n"
+    "INDEX 0..3, MODEL KARN-5600/5610/5400/5800, PORT the n of COM<n> (0 = none), TYPE one of\n"
+    "V K R J S T B (every channel of the board). The reference supply is set to 5 V.\n";
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "nimbar-config: %s\n", qPrintable(message));
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QStringList args = application.arguments().mid(1);
+    if (args.contains("--help")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    QString out;
+    QString dataDir;
+    bool english = false;
+    QStringList boardSpecs;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == "--out" && i + 1 < args.size())
+            out = args[++i];
+        else if (args[i] == "--data-dir" && i + 1 < args.size())
+            dataDir = args[++i];
+        else if (args[i] == "--english")
+            english = true;
+        else if (!args[i].startsWith("--"))
+            boardSpecs << args[i];
+        else
+            return fail("unknown option " + args[i] + "\n" + kUsage);
+    }
+    if (out.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+
+    BoardConfigs boards{};
+    fillDefaultBoardConfigs(boards, encodeCp949(dataDir, 80).constData());
+    boards[0].english = english ? 1 : 0;
+    for (const QString& spec : boardSpecs) {
+        const QStringList parts = spec.split(':');
+        bool indexOk = false;
+        bool portOk = false;
+        const int index = parts.value(0).toInt(&indexOk);
+        const int port = parts.value(2).toInt(&portOk);
+        const QString type = parts.value(3);
+        const qsizetype typeCode = type.size() == 1 ? QString(kTypeLetters).left(7).indexOf(type) : -1;
+        if (parts.size() != 4 || !indexOk || index < 0 || index >= kBoardCount || !portOk ||
+            port < 0 || !modelClassOf(parts[1].toLatin1()) || typeCode < 0)
+            return fail("bad board '" + spec + "' (INDEX:MODEL:PORT:TYPE)");
+        BoardConfig& board = boards[static_cast<std::size_t>(index)];
+        setFieldText(board.model, parts[1]);
+        board.comPort = port;
+        board.tcType = static_cast<int>(typeCode);
+        board.cjcRefVolts = 5.0;
+        for (int ch = 0; ch < kChannelCount; ++ch)
+            board.channelType[ch] = static_cast<int>(typeCode);
+    }
+    if (!saveBoardSettings(out, boards))
+        return fail("cannot write " + out);
+    return 0;
+}
