@@ -3,6 +3,7 @@
 #include "app/BoardConfig.h"
 #include "processing/MedianFilter.h"
 
+#include <QDate>
 #include <QString>
 
 #include <array>
@@ -28,6 +29,9 @@ struct BoardRuntime {
     double startTime = 0.0;
     QString filePath;
     int16_t fileHour = 0;
+    // A line after a silence of a whole day can come at the file's hour of another day; the
+    // day keeps its records out of the old day's directory.
+    QDate fileDay;
     double chartOrigin = 0.0;
     double lastX = 0.0;
     bool memoPaused = false;

@@ -96,8 +96,8 @@ void TForm1::ProcessLine(int b, const char* line) {
                     fixedReference = FixedReference{true, *typed};
                 }
             }
-            value = ConvertChannel(runtime.typeLetter, typeCode, *value, reference,
-                                   *fixedReference);
+            value =
+                ConvertChannel(runtime.typeLetter, typeCode, *value, reference, *fixedReference);
         }
         runtime.values[ch] = value.value_or(InvalidValue);
         runtime.status[ch] = value ? 0 : 1;
@@ -127,13 +127,13 @@ void TForm1::ProcessLine(int b, const char* line) {
     ++runtime.sampleCount;
 
     if (!runtime.memoPaused) {
-        c.memo->appendPlainText(memoLine(runtime.sampleCount, ShortTimeText(now), runtime.values,
-                                         runtime.modelClass));
+        c.memo->appendPlainText(
+            memoLine(runtime.sampleCount, ShortTimeText(now), runtime.values, runtime.modelClass));
         if (c.memo->blockCount() >= kMemoLineLimit)
             c.memo->clear();
     }
 
-    if (nowTime.time().hour() != runtime.fileHour)
+    if (nowTime.time().hour() != runtime.fileHour || nowTime.date() != runtime.fileDay)
         startRecordingFile(b, nowTime);
     if (runtime.headerRewrite) {
         WriteRecordingHeader(runtime.filePath, buildRecordingHeader(board, runtime.startTime));
@@ -153,6 +153,7 @@ void TForm1::startRecordingFile(int b, const QDateTime& now) {
     int hour = 0;
     runtime.filePath = RecordingBasePath(m_dataDirectory, b, now, hour) + kRecordingExtension;
     runtime.fileHour = static_cast<int16_t>(hour);
+    runtime.fileDay = now.date();
     WriteRecordingHeader(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
 }
 
@@ -161,7 +162,8 @@ void TForm1::appendRecord(int b, double time) {
     // A file whose header could not be written earlier gets it now, so that its records never
     // start at offset 0 where the reader expects the header.
     if (QFileInfo(runtime.filePath).size() < static_cast<qint64>(sizeof(RecordingHeader)))
-        WriteRecordingHeader(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
+        WriteRecordingHeader(runtime.filePath,
+                             buildRecordingHeader(m_boards[b], runtime.startTime));
     if (AppendRecord(runtime.filePath, time, runtime.values)) {
         runtime.lostRecordFile.clear();
         return;

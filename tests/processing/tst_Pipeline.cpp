@@ -192,6 +192,14 @@ private slots:
         f.feed(0, line);
         QCOMPARE(QDir::fromNativeSeparators(w.runtimes()[0].filePath),
                  f.dataDir() + "/20260316/A/000001.KRN");
+
+        // After a day without lines, the same hour of the next day is another file.
+        f.now = QDateTime(QDate(2026, 3, 17), QTime(0, 30, 0));
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QCOMPARE(QDir::fromNativeSeparators(w.runtimes()[0].filePath),
+                 f.dataDir() + "/20260317/A/003000.KRN");
+        QCOMPARE(QFileInfo(w.runtimes()[0].filePath).size(), 544 + 80);
     }
 
     void restartBeginsANewRun() {
