@@ -127,5 +127,4 @@ void TForm1::Timer1Timer() {
 
 void TForm1::Timer2Timer() {}
 
-
 } // namespace nimbar

@@ -72,9 +72,8 @@ void TForm1::connectBoardPage(int b) {
     on(c.viewPointBox, &QCheckBox::clicked, &TForm1::ChkViewP1Click);
     on(c.scrollBox, &QCheckBox::clicked, &TForm1::ChkScroll1Click);
     on(c.restartButton, &QPushButton::clicked, &TForm1::RestartBoard);
-    connect(c.chart, &QCustomPlot::mouseMove, this, [this, b](QMouseEvent* event) {
-        guarded([&] { Chart1MouseMove(b, event->pos()); });
-    });
+    connect(c.chart, &QCustomPlot::mouseMove, this,
+            [this, b](QMouseEvent* event) { guarded([&] { Chart1MouseMove(b, event->pos()); }); });
     on(c.jobTitleEdit, &QLineEdit::textChanged, &TForm1::EditT1Change);
     on(c.memo, &BoardMemo::doubleClicked, &TForm1::Memo1DblClick);
     on(c.memo, &BoardMemo::clicked, &TForm1::Memo1Click);

@@ -26,8 +26,8 @@ QByteArray makeTone() {
     QByteArray pcm(samples * static_cast<int>(sizeof(int16_t)), Qt::Uninitialized);
     auto* out = reinterpret_cast<int16_t*>(pcm.data());
     for (int i = 0; i < samples; ++i)
-        out[i] = static_cast<int16_t>(
-            9000.0 * std::sin(2.0 * std::numbers::pi * kToneHz * i / kSampleRate));
+        out[i] = static_cast<int16_t>(9000.0 *
+                                      std::sin(2.0 * std::numbers::pi * kToneHz * i / kSampleRate));
     return pcm;
 }
 

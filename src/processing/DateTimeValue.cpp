@@ -33,8 +33,7 @@ QDateTime fromDateTimeValue(double value) {
 QString LongTimeText(double value) {
     const QDateTime t = fromDateTimeValue(value);
     return QString::asprintf("%d-%02d-%02d %02d:%02d:%02d", t.date().year(), t.date().month(),
-                             t.date().day(), t.time().hour(), t.time().minute(),
-                             t.time().second());
+                             t.date().day(), t.time().hour(), t.time().minute(), t.time().second());
 }
 
 QString ShortTimeText(double value) {

@@ -39,8 +39,8 @@ public:
             const int digit = std::isdigit(static_cast<unsigned char>(c))
                                   ? c - '0'
                                   : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
-            number = std::min<std::uint64_t>(number * 16 + static_cast<unsigned>(digit),
-                                             0xFFFFFFFFULL);
+            number =
+                std::min<std::uint64_t>(number * 16 + static_cast<unsigned>(digit), 0xFFFFFFFFULL);
             ++digits;
         }
         if (digits == 0)
@@ -98,7 +98,8 @@ QString memoLine(int sampleCount, const QString& shortTime,
     QString line = QString::asprintf("%6d ", sampleCount) + shortTime + ' ';
     const int last = channelCountOf(modelClass) - 1;
     for (int ch = 0; ch <= last; ++ch)
-        line += QString::asprintf(ch == last ? "%7.3f " : "%7.2f ", values[static_cast<std::size_t>(ch)]);
+        line += QString::asprintf(ch == last ? "%7.3f " : "%7.2f ",
+                                  values[static_cast<std::size_t>(ch)]);
     return line;
 }
 

@@ -20,9 +20,8 @@ void copySlot(char (&slot)[Slot], const char (&source)[Source], std::size_t limi
 
 QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTime& now,
                           int& hour) {
-    const QString directory = QDir::toNativeSeparators(
-        QDir::cleanPath(dataDirectory + '/' + now.date().toString("yyyyMMdd") + '/' +
-                        QChar(boardLetter(board))));
+    const QString directory = QDir::toNativeSeparators(QDir::cleanPath(
+        dataDirectory + '/' + now.date().toString("yyyyMMdd") + '/' + QChar(boardLetter(board))));
     QDir().mkpath(directory);
     hour = now.time().hour();
     return directory + QDir::separator() + now.time().toString("hhmmss");

@@ -43,8 +43,7 @@ inline constexpr char kRecordingExtension[] = ".KRN";
 
 // data directory/YYYYMMDD/L/HHMMSS for the time now, the directories created when missing.
 // hour receives the hour of day that the name carries.
-QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTime& now,
-                          int& hour);
+QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTime& now, int& hour);
 
 RecordingHeader buildRecordingHeader(const BoardConfig& board, double startTime);
 

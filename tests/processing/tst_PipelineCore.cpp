@@ -49,8 +49,7 @@ private slots:
         QTest::newRow("off at 0") << 0 << QList<double>{5, 1, 9} << QList<double>{5, 1, 9};
         QTest::newRow("off at 1") << 1 << QList<double>{5, 1, 9} << QList<double>{5, 1, 9};
         // Four values: the second smallest once the window is full.
-        QTest::newRow("four") << 4 << QList<double>{4, 1, 3, 0, 10}
-                              << QList<double>{4, 1, 3, 1, 1};
+        QTest::newRow("four") << 4 << QList<double>{4, 1, 3, 0, 10} << QList<double>{4, 1, 3, 1, 1};
         // Five values: the first four pass, the fifth is the median of five.
         QTest::newRow("five") << 5 << QList<double>{50, 10, 40, 20, 30, 0}
                               << QList<double>{50, 10, 40, 20, 30, 20};

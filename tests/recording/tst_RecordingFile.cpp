@@ -25,7 +25,9 @@ QByteArray doubleBytes(double value) {
     return QByteArray(reinterpret_cast<const char*>(&value), sizeof value);
 }
 
-QByteArray slot(const QByteArray& text, int size) { return text.leftJustified(size, '\0'); }
+QByteArray slot(const QByteArray& text, int size) {
+    return text.leftJustified(size, '\0');
+}
 
 std::array<double, kChannelCount> ramp(double start) {
     std::array<double, kChannelCount> values{};
@@ -92,8 +94,8 @@ private slots:
     void pathsFollowDayBoardAndTime() {
         QTemporaryDir dir;
         int hour = -1;
-        const QString base = RecordingBasePath(dir.path(), 2, QDateTime(QDate(2007, 3, 15),
-                                                                         QTime(10, 0, 7)), hour);
+        const QString base =
+            RecordingBasePath(dir.path(), 2, QDateTime(QDate(2007, 3, 15), QTime(10, 0, 7)), hour);
         QCOMPARE(QDir::fromNativeSeparators(base), dir.path() + "/20070315/C/100007");
         QCOMPARE(hour, 10);
         QVERIFY(QDir(dir.path() + "/20070315/C").exists());

@@ -59,17 +59,18 @@ int main(int argc, char** argv) {
     BoardConfigs boards{};
     fillDefaultBoardConfigs(boards, encodeCp949(dataDir, 80).constData());
     boards[0].english = english ? 1 : 0;
-    for (const QString& spec : boardSpecs) {
-        const QStringList parts = spec.split(':');
+    for (const QString& boardArg : boardSpecs) {
+        const QStringList parts = boardArg.split(':');
         bool indexOk = false;
         bool portOk = false;
         const int index = parts.value(0).toInt(&indexOk);
         const int port = parts.value(2).toInt(&portOk);
         const QString type = parts.value(3);
-        const qsizetype typeCode = type.size() == 1 ? QString(kTypeLetters).left(7).indexOf(type) : -1;
+        const qsizetype typeCode =
+            type.size() == 1 ? QString(kTypeLetters).left(7).indexOf(type) : -1;
         if (parts.size() != 4 || !indexOk || index < 0 || index >= kBoardCount || !portOk ||
             port < 0 || !modelClassOf(parts[1].toLatin1()) || typeCode < 0)
-            return fail("bad board '" + spec + "' (INDEX:MODEL:PORT:TYPE)");
+            return fail("bad board '" + boardArg + "' (INDEX:MODEL:PORT:TYPE)");
         BoardConfig& board = boards[static_cast<std::size_t>(index)];
         setFieldText(board.model, parts[1]);
         board.comPort = port;
