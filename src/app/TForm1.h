@@ -30,6 +30,7 @@ namespace nimbar {
 class AlarmSound;
 class ComPort;
 struct OutputBoxDecision;
+enum class AlarmLimit;
 
 // The main window. It owns every object of the running system: the board records and runtime
 // state, the page controls, the timers. Everything runs on its thread: timer ticks, port and
@@ -164,6 +165,7 @@ private:
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
     void applyOutputDecision(int board, const OutputBoxDecision& decision);
+    void enterLimit(int board, int channel, AlarmLimit which);
     void arrangeClientBuild();
     void startLogger();
     void startClient();

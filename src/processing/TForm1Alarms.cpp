@@ -106,38 +106,29 @@ void TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray
 }
 
 void TForm1::EdHighA1KeyUp(int b, int ch) {
-    if (!m_started)
-        return;
-    BoardConfig& board = m_boards[b];
-    QLineEdit* edit = m_controls[b].highEdit[ch];
-    const AlarmLimitEntry entry = enterAlarmLimit(
-        b, ch, AlarmLimit::High, edit->text(), board.alarmHigh[ch], board.alarmLow[ch], m_korean);
-    if (entry.outcome == AlarmLimitEntry::Outcome::Nothing)
-        return;
-    ShowStatus(entry.status);
-    if (entry.outcome == AlarmLimitEntry::Outcome::Accepted) {
-        board.alarmHigh[ch] = entry.value;
-        if (entry.moveFocus)
-            m_controls[b].highEdit[ch + 1]->setFocus();
-    } else {
-        edit->setText(entry.editText);
-    }
+    enterLimit(b, ch, AlarmLimit::High);
 }
 
 void TForm1::EdLowA1KeyUp(int b, int ch) {
+    enterLimit(b, ch, AlarmLimit::Low);
+}
+
+void TForm1::enterLimit(int b, int ch, AlarmLimit which) {
     if (!m_started)
         return;
     BoardConfig& board = m_boards[b];
-    QLineEdit* edit = m_controls[b].lowEdit[ch];
-    const AlarmLimitEntry entry = enterAlarmLimit(
-        b, ch, AlarmLimit::Low, edit->text(), board.alarmHigh[ch], board.alarmLow[ch], m_korean);
+    const bool high = which == AlarmLimit::High;
+    const auto& edits = high ? m_controls[b].highEdit : m_controls[b].lowEdit;
+    QLineEdit* edit = edits[ch];
+    const AlarmLimitEntry entry = enterAlarmLimit(b, ch, which, edit->text(), board.alarmHigh[ch],
+                                                  board.alarmLow[ch], m_korean);
     if (entry.outcome == AlarmLimitEntry::Outcome::Nothing)
         return;
     ShowStatus(entry.status);
     if (entry.outcome == AlarmLimitEntry::Outcome::Accepted) {
-        board.alarmLow[ch] = entry.value;
+        (high ? board.alarmHigh : board.alarmLow)[ch] = entry.value;
         if (entry.moveFocus)
-            m_controls[b].lowEdit[ch + 1]->setFocus();
+            edits[ch + 1]->setFocus();
     } else {
         edit->setText(entry.editText);
     }
