@@ -51,22 +51,61 @@ void processedLine(benchmark::State& state) {
 }
 BENCHMARK(processedLine)->Unit(benchmark::kMicrosecond);
 
-void fullChartRedraw(benchmark::State& state) {
-    Logger logger;
-    auto* chart = logger.window->findChild<nimbar::LiveChart*>("Chart1");
-    logger.window->pages()->setCurrentIndex(0);
+// Fills a chart with count points a second apart.
+void fillChart(nimbar::LiveChart* chart, int count) {
+    chart->clearPoints();
     std::array<double, nimbar::kChannelCount> values{};
-    for (int i = 0; i < 3600; ++i) {
+    for (int i = 0; i < count; ++i) {
         for (int ch = 0; ch < nimbar::kChannelCount; ++ch)
             values[static_cast<std::size_t>(ch)] = 25.0 + 50.0 * std::sin(i / 300.0 + ch);
         chart->addPoints(46000.0 + i / 86400.0, values);
     }
-    chart->setTimeAutomatic(46000.0, 46000.0 + 3600 / 86400.0);
+    chart->setTimeAutomatic(46000.0, 46000.0 + count / 86400.0);
+}
+
+void fullChartRedraw(benchmark::State& state) {
+    Logger logger;
+    auto* chart = logger.window->findChild<nimbar::LiveChart*>("Chart1");
+    logger.window->pages()->setCurrentIndex(0);
+    fillChart(chart, 3600);
     for (auto _ : state)
         chart->replot(QCustomPlot::rpImmediateRefresh);
     state.counters["points"] = chart->pointCount() * nimbar::kChannelCount;
 }
 BENCHMARK(fullChartRedraw)->Unit(benchmark::kMillisecond);
+
+// One second of the running logger: a line from each of the four boards through the main
+// timer, their charts nearly full, and the queued redraw of the chart on view.
+void loggerSecondWithFullCharts(benchmark::State& state) {
+    Logger logger;
+    logger.window->pages()->setCurrentIndex(0);
+    const QByteArrayList lines{
+        "0F3A21, 001234, 0A0123, 000456, 000789, 000ABC, 000DEF\r\n",
+        "000000, 000100, 000100, 000100, 000100\r\n",
+        "000000, 000100, 000100, 000100, 000100, 000100, 000100, 000100, 000100\r\n",
+        "0F3A21, 001234, 0A0123, 000456, 000789, 000ABC, 000DEF\r\n"};
+    std::array<nimbar::LiveChart*, nimbar::kBoardCount> charts{};
+    for (int b = 0; b < nimbar::kBoardCount; ++b)
+        charts[static_cast<std::size_t>(b)] =
+            logger.window->findChild<nimbar::LiveChart*>(QString("Chart%1").arg(b + 1));
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (nimbar::LiveChart* chart : charts)
+            if (chart->pointCount() < 3500 || chart->pointCount() >= 3599)
+                fillChart(chart, 3500);
+        for (int b = 0; b < nimbar::kBoardCount; ++b) {
+            nimbar::BoardRuntime& runtime = logger.window->runtimes()[b];
+            const QByteArray& line = lines[b];
+            std::memcpy(runtime.lineBuffer, line.constData(), line.size() + 1);
+            runtime.lineReady = true;
+            runtime.recordCountdown = 1;
+        }
+        state.ResumeTiming();
+        logger.window->Timer1Timer();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(loggerSecondWithFullCharts)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
