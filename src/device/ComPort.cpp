@@ -159,7 +159,10 @@ int ComPort::WriteStr(const QByteArray& text) {
             fail(QStringLiteral("Cannot write to"), cause);
         }
     }
-    // Bytes that came in meanwhile are announced once the write is over.
+    // Bytes that came in meanwhile are announced once the write is over. The wait may have
+    // read them without a readyRead: QSerialPort raises none while it is raising one, which
+    // is the case when a receive handler writes. Take them in here so that none go unseen.
+    takeReceived();
     if (m_lineFeedPending || m_charsPending)
         queueDelivery();
     return static_cast<int>(text.size());
