@@ -156,16 +156,21 @@ int ComPort::WriteStr(const QByteArray& text) {
                 deadline.hasExpired() ? QStringLiteral("write time-out") : m_serial->errorString();
             m_serial->clear(QSerialPort::Output);
             m_serial->clearError();
+            announceReceivedDuringWrite();
             fail(QStringLiteral("Cannot write to"), cause);
         }
     }
-    // Bytes that came in meanwhile are announced once the write is over. The wait may have
-    // read them without a readyRead: QSerialPort raises none while it is raising one, which
-    // is the case when a receive handler writes. Take them in here so that none go unseen.
+    announceReceivedDuringWrite();
+    return static_cast<int>(text.size());
+}
+
+void ComPort::announceReceivedDuringWrite() {
+    // The wait for a write may have read bytes without a readyRead: QSerialPort raises none
+    // while it is raising one, which is the case when a receive handler writes. Take them in
+    // and announce them once the write is over, so that none go unseen.
     takeReceived();
     if (m_lineFeedPending || m_charsPending)
         queueDelivery();
-    return static_cast<int>(text.size());
 }
 
 void ComPort::onReadyRead() {

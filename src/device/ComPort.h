@@ -82,6 +82,7 @@ private:
     void takeReceived();
     void onReadyRead();
     void queueDelivery();
+    void announceReceivedDuringWrite();
     void deliverPending();
     [[noreturn]] void fail(const QString& what, const QString& cause);
 
