@@ -7,14 +7,19 @@ namespace nimbar {
 
 QString decodeCp949(const char* bytes, std::size_t maxBytes) {
     const auto length = static_cast<qsizetype>(strnlen(bytes, maxBytes));
-    QStringDecoder decoder("CP949");
+    QStringDecoder decoder(kCodePage949);
     if (!decoder.isValid())
         return QString::fromLatin1(bytes, length);
     return decoder.decode(QByteArrayView(bytes, length));
 }
 
+QByteArray encodeCp949(const QString& text) {
+    QStringEncoder encoder(kCodePage949);
+    return encoder.isValid() ? QByteArray(encoder.encode(text)) : text.toLatin1();
+}
+
 QByteArray encodeCp949(const QString& text, std::size_t maxBytes) {
-    QStringEncoder encoder("CP949");
+    QStringEncoder encoder(kCodePage949);
     QByteArray out;
     const auto limit = static_cast<qsizetype>(maxBytes);
     qsizetype i = 0;

@@ -10,6 +10,13 @@ namespace nimbar {
 
 // Texts inside records are NUL-terminated code page 949 bytes in fixed arrays.
 
+// The converter name of Microsoft's code page 949. ICU reads "CP949" as IBM's variant, which
+// puts the backslash at 0x82 and lacks most of the syllables outside KS X 1001.
+inline constexpr char kCodePage949[] = "windows-949";
+
+// Encodes a whole text; a character the code page lacks becomes a substitute byte.
+QByteArray encodeCp949(const QString& text);
+
 // Decodes at most maxBytes bytes, stopping at the first NUL: a field without a terminator
 // is read to its end and never beyond.
 QString decodeCp949(const char* bytes, std::size_t maxBytes);

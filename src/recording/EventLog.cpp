@@ -1,9 +1,10 @@
 #include "recording/EventLog.h"
 
+#include "app/RecordText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringEncoder>
 
 namespace nimbar {
 
@@ -20,9 +21,7 @@ EventLogWrite AppendEvents(const QString& dataDirectory, QDate today, const QStr
     // A directory that cannot be made shows up as a file that cannot be opened.
     QDir().mkpath(QFileInfo(file).path());
 
-    QStringEncoder encoder("CP949");
-    const QByteArray bytes =
-        encoder.isValid() ? QByteArray(encoder.encode(text)) : text.toLocal8Bit();
+    const QByteArray bytes = encodeCp949(text);
     // The messages carry their own CR LF: no text-mode translation.
     QFile out(file);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Append))

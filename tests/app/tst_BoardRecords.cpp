@@ -188,6 +188,14 @@ private slots:
         QCOMPARE(field[19], '\0');
     }
 
+    void textsUseMicrosoftsCodePage949() {
+        // The backslash of a Windows path stays 0x5C; syllables outside KS X 1001 have bytes.
+        char field[21];
+        setFieldText(field, QString::fromUtf8("C:\\N 똠한뷁"));
+        QCOMPARE(QByteArray(field), QByteArray::fromHex("433a5c4e208c63c7d194ee"));
+        QCOMPARE(fieldText(field), QString::fromUtf8("C:\\N 똠한뷁"));
+    }
+
     void alarmLimitsAreTakenOnlyWhenSound_data() {
         QTest::addColumn<QString>("high");
         QTest::addColumn<QString>("low");
