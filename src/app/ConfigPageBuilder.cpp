@@ -182,7 +182,7 @@ QGroupBox* buildOutputGroup(int board, BoardControls& c, QWidget* page) {
     layout->addWidget(c.interlockBox);
     for (int k = 1; k <= 4; ++k) {
         c.outputBox[k] = tagged(new QCheckBox(QString("CH%1 D/O On").arg(k), c.outputGroup),
-                                "ChkDO" + letter(board) + QString::number(k), board * 10 + k);
+                                "ChkDO" + letter(board) + QString::number(k), board * 10 + k - 1);
         layout->addWidget(c.outputBox[k]);
     }
     return c.outputGroup;

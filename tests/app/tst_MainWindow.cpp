@@ -84,6 +84,8 @@ private slots:
         QCOMPARE(f.find<QComboBox>("CbTyA4")->count(), 7);
         QCOMPARE(f.find<QComboBox>("CbTyB1")->count(), 7);
         QCOMPARE(f.find<QCheckBox>("Chk25")->property("Tag").toInt(), 25);
+        QCOMPARE(f.find<QCheckBox>("ChkDOC1")->property("Tag").toInt(), 20);
+        QCOMPARE(f.find<QCheckBox>("ChkDOC4")->property("Tag").toInt(), 23);
     }
 
     void normalStartRunsTheMainTimer() {
