@@ -79,11 +79,11 @@ MeasurementCodes parseMeasurementLine(const char* line, std::size_t maxLength, i
     return codes;
 }
 
-std::uint32_t referenceField(const char* line, std::size_t maxLength) {
+std::optional<std::uint32_t> referenceField(const char* line, std::size_t maxLength) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < 6; ++i) {
         if (i >= maxLength || !std::isxdigit(static_cast<unsigned char>(line[i])))
-            return 0;
+            return std::nullopt;
         const char c = line[i];
         value = value * 16 + static_cast<std::uint32_t>(
                                  std::isdigit(static_cast<unsigned char>(c))

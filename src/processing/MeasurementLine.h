@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 namespace nimbar {
 
@@ -20,8 +21,9 @@ using MeasurementCodes = std::array<std::uint32_t, kChannelCount>;
 MeasurementCodes parseMeasurementLine(const char* line, std::size_t maxLength, int modelClass);
 
 // The first six characters as a 24-bit hexadecimal field (classes 1 and 2 carry the
-// reference temperature there); 0 where they are not hexadecimal digits.
-std::uint32_t referenceField(const char* line, std::size_t maxLength);
+// reference temperature there); none when they are not six hexadecimal digits, since a
+// temperature read from part of a garbled field would be a plausible but wrong reference.
+std::optional<std::uint32_t> referenceField(const char* line, std::size_t maxLength);
 
 // The memo line of a recorded line: count, short time, then every value the class sends
 // with two decimals, its last channel with three.

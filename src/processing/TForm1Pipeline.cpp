@@ -62,11 +62,11 @@ void TForm1::ProcessLine(int b, const char* line) {
     if (runtime.modelClass == 0 && runtime.typeLetter == 'V') {
         reference = codes[0] * runtime.scale[0];
     } else {
-        reference = runtime.modelClass == 0
-                        ? CjTempFromSensor(codes[0] * runtime.scale[0], board.cjcRefVolts)
-                        : std::optional<double>(
-                              CjTempFromFixedPoint(referenceField(line, kLineBufferSize)) +
-                              board.cjcRefVolts);
+        if (runtime.modelClass == 0) {
+            reference = CjTempFromSensor(codes[0] * runtime.scale[0], board.cjcRefVolts);
+        } else if (const auto field = referenceField(line, kLineBufferSize)) {
+            reference = CjTempFromFixedPoint(*field) + board.cjcRefVolts;
+        }
         if (reference && !std::isfinite(*reference))
             reference.reset();
         if (reference && runtime.sampleCount > 2 &&

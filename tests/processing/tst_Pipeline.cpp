@@ -132,6 +132,14 @@ private slots:
         f.feedRecorded(2, classTwoLine(40.5));
         QCOMPARE(r.values[0], 30.0);
         QCOMPARE(r.prevRefTemp, 30.0);
+
+        // A garbled reference field is no reference: CH0 and the thermocouples are invalid.
+        QByteArray garbled = classTwoLine(30.0);
+        garbled[2] = ' ';
+        f.feedRecorded(2, garbled);
+        QCOMPARE(r.values[0], InvalidValue);
+        QCOMPARE(r.values[1], InvalidValue);
+        QCOMPARE(r.prevRefTemp, 30.0);
     }
 
     void recordingGateFollowsTheInterval() {

@@ -30,7 +30,9 @@ private slots:
         QCOMPARE(codes[2], 0x7FFFFFu);
         QCOMPARE(parseMeasurementLine("zz", 3, 0)[0], 0u);
         QCOMPARE(referenceField("000A00, 1", 9), 0x000A00u);
-        QCOMPARE(referenceField("0A0", 3), 0u);
+        QCOMPARE(referenceField("fff600", 6), 0xFFF600u);
+        QCOMPARE(referenceField("0A0", 3), std::nullopt);
+        QCOMPARE(referenceField("12 456, 000100", 14), std::nullopt);
     }
 
     void parsingNeverReadsPastTheBuffer() {
@@ -39,7 +41,7 @@ private slots:
         QCOMPARE(parseMeasurementLine(buffer, sizeof buffer, 2)[0], 0xFFFFFFFFu);
         std::memset(buffer, ',', sizeof buffer);
         QCOMPARE(parseMeasurementLine(buffer, sizeof buffer, 2)[1], 0x7FFFFFu);
-        QCOMPARE(referenceField(buffer, 2), 0u);
+        QCOMPARE(referenceField(buffer, 2), std::nullopt);
     }
 
     void medianWindows_data() {
