@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -152,6 +153,14 @@ void TForm1::connectHandlers() {
 
 void TForm1::setPrompts(std::unique_ptr<UserPrompts> prompts) {
     m_prompts = std::move(prompts);
+}
+
+bool TForm1::event(QEvent* event) {
+    // The status bar holds the program's last message until the next one; the menus' empty
+    // status tips would otherwise wipe it whenever the pointer passes over them.
+    if (event->type() == QEvent::StatusTip)
+        return true;
+    return QMainWindow::event(event);
 }
 
 void TForm1::ShowStatus(const QString& text) {

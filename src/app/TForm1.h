@@ -144,6 +144,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void FormCreate();
@@ -154,6 +155,7 @@ private:
     void connectAlarmControls(int board);
     void createPorts();
     void fillPortCombos();
+    void reportPortMapErrors();
     void openBoardPorts();
     void switchOutputsOff();
     void closePorts();

@@ -37,6 +37,7 @@ void TForm1::startLogger() {
                                    m_paths.defaultDataDirText().constData());
     const BoardConfig& first = m_boards[0];
     chooseLanguage(first.english != 0);
+    reportPortMapErrors();
     m_elapse = first.elapsedAxis != 0;
     m_options.elapseBox->setChecked(m_elapse);
     m_options.queueUpDown->setValue(static_cast<int16_t>(first.queueLength));
@@ -59,6 +60,7 @@ void TForm1::startClient() {
         loadClientSettings(m_paths.settingsFile(), m_paths.defaultDataDirText().constData());
     fillDefaultBoardConfigs(m_boards, m_paths.defaultDataDirText().constData());
     chooseLanguage(m_clientSettings.english != 0);
+    reportPortMapErrors();
     m_elapse = m_clientSettings.elapsedAxis != 0;
     m_options.elapseBox->setChecked(m_elapse);
 

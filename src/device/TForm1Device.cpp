@@ -36,11 +36,15 @@ void TForm1::createPorts() {
                 [this, b] { guarded([&] { BtnGet1Click(b); }); });
 }
 
-void TForm1::fillPortCombos() {
-    m_portMap = PortMap::load(m_paths.portMap());
+void TForm1::reportPortMapErrors() {
+    // Shown once the language is known: the combos are filled before the settings are read.
     if (!m_portMap.errorLines().isEmpty())
         ShowStatus(portMapErrorText(QFileInfo(m_paths.portMap()).fileName(), m_portMap.errorLines(),
                                     m_korean));
+}
+
+void TForm1::fillPortCombos() {
+    m_portMap = PortMap::load(m_paths.portMap());
     const QStringList names = EnumComPorts(m_portMap);
     for (BoardControls& c : m_controls) {
         c.portCombo->clear();

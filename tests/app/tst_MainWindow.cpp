@@ -10,9 +10,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QStatusTipEvent>
 #include <QTabWidget>
 #include <QTest>
 #include <qcustomplot.h>
@@ -104,6 +106,24 @@ private slots:
         QCOMPARE(f.find<QLineEdit>("EdT1A1")->text(), QString("1.00000"));
         QCOMPARE(f.find<QLineEdit>("EdVs1")->text(), QString("0.00000"));
         QCOMPARE(f.find<QComboBox>("CBRA1")->currentIndex(), 5); // 78.125 mV
+    }
+
+    void statusMessagesStayAndSpeakTheChosenLanguage() {
+        WindowFixture f;
+        QFile ports(f.paths(BuildKind::Logger).portMap());
+        QVERIFY(ports.open(QIODevice::WriteOnly));
+        ports.write("COM3=/dev/ttyUSB7\nnot a binding\n");
+        ports.close();
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
+        TForm1& w = f.start();
+        QCOMPARE(w.statusText(),
+                 QString("Nimbar5610.ports: line 2 is not COM<n>=<device> and was ignored."));
+
+        // A menu's empty status tip does not wipe the message.
+        w.ShowStatus("kept");
+        QStatusTipEvent tip(QString{});
+        QCoreApplication::sendEvent(w.menuBar(), &tip); // where a hovered menu item sends it
+        QCOMPARE(w.statusText(), QString("kept"));
     }
 
     void koreanStartShowsKoreanCaptions() {
