@@ -9,7 +9,10 @@ QString ExceptionLog::formatLine(const QDateTime& when, const QString& className
                                  const QString& message) {
     const QString stamp = QLocale::system().toString(when.date(), QLocale::ShortFormat) + ' ' +
                           when.toString("hh:mm:ss");
-    return QString(" %1 : %2 ===> %3\n").arg(stamp, className, message);
+    // The class as the program's developers name it, without the namespace of the code.
+    const qsizetype cut = className.lastIndexOf(QStringLiteral("::"));
+    const QString bareName = cut < 0 ? className : className.mid(cut + 2);
+    return QString(" %1 : %2 ===> %3\n").arg(stamp, bareName, message);
 }
 
 void ExceptionLog::append(const QString& className, const QString& message,

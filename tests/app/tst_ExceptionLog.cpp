@@ -30,6 +30,8 @@ private slots:
         const QString line = nimbar::ExceptionLog::formatLine(when, "TForm1", "boom");
         QVERIFY(line.startsWith(' '));
         QVERIFY2(line.endsWith(" 07:05:03 : TForm1 ===> boom\n"), qPrintable(line));
+        QVERIFY(nimbar::ExceptionLog::formatLine(when, "nimbar::ComPort", "x")
+                    .endsWith(" : ComPort ===> x\n"));
     }
 
     void escapedExceptionsAreAppendedAndTheLoopGoesOn() {
