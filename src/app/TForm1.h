@@ -201,6 +201,8 @@ private:
     QTimer m_timerC;
     std::array<ComPort*, 5> m_ports{};
     PortMap m_portMap;
+    // A greeting that failed inside the after-open handler, for the opener to handle.
+    std::exception_ptr m_greetingError;
     int m_exchangeBoard = 0;
     std::array<bool, kBoardCount> m_exchangeActive{};
     ConfigFrameCollector m_reply;

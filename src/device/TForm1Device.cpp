@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QPushButton>
 
+#include <utility>
+
 namespace nimbar {
 
 void TForm1::createPorts() {
@@ -22,8 +24,15 @@ void TForm1::createPorts() {
     for (int b = 0; b < kBoardCount; ++b) {
         ComPort* port = comPort(b);
         port->SetRxEvent(ComPort::RxEvent::LineFeed);
-        connect(port, &ComPort::OnAfterOpen, this,
-                [this, b] { guarded([&] { ComPort1AfterOpen(b); }); });
+        connect(port, &ComPort::OnAfterOpen, this, [this, b] {
+            guarded([&] {
+                try {
+                    ComPort1AfterOpen(b);
+                } catch (const PortError&) {
+                    m_greetingError = std::current_exception();
+                }
+            });
+        });
         connect(port, &ComPort::OnRxFlag, this, [this, b] { guarded([&] { ComPort1RxFlag(b); }); });
     }
     comPort(kExchangePort)->SetRxEvent(ComPort::RxEvent::Chars);
@@ -66,6 +75,9 @@ void TForm1::openBoardPorts() {
         try {
             port->SetPort(QString("COM%1").arg(number));
             port->Open();
+            // A port that cannot be greeted fails like one that cannot be opened.
+            if (m_greetingError)
+                std::rethrow_exception(std::exchange(m_greetingError, nullptr));
             // Only the input: purging the output now would throw away the greeting that the
             // after-open handler has just written, before the device has read it.
             port->ClearBuffer(true, false);

@@ -113,7 +113,6 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
         columns << QString("CH%1").arg(ch);
     layout->addWidget(new QLabel(columns.join("   "), box));
     c.memo = tagged(new BoardMemo(box), "Memo" + n(board), board);
-    c.memo->setToolTip("Double click the memo to pause scrolling");
     layout->addWidget(c.memo);
     return box;
 }
