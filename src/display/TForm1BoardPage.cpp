@@ -20,8 +20,11 @@ namespace nimbar {
 
 namespace {
 
+// Plain decimals as a user types them ("100000", "0.001"); exponents only for extremes.
 QString shortestNumber(double value) {
-    return QString::number(value, 'g', QLocale::FloatingPointShortest);
+    const double magnitude = std::abs(value);
+    const bool plain = value == 0.0 || (magnitude >= 1e-4 && magnitude < 1e15);
+    return QString::number(value, plain ? 'f' : 'g', QLocale::FloatingPointShortest);
 }
 
 // Typed numbers that do not convert end the handler; the exception log records it.

@@ -52,6 +52,14 @@ private slots:
 
         f.find<QAction>("YAuto2")->trigger();
         QVERIFY(chart->valueAutomatic());
+
+        // Numbers read as typed, without exponents.
+        chart->setValueMinimum(0.0001);
+        chart->setValueMaximum(100000);
+        f.prompts.inputAnswers = {"100000"};
+        w.YMax1Click(1);
+        QCOMPARE(f.prompts.inputs.last(),
+                 QString("Y-Range(100000, 0.0001)  : Enter Y-Max  [100000]"));
     }
 
     void yMaxThatIsNotANumberIsLoggedAndChangesNothing() {
