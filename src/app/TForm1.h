@@ -90,8 +90,13 @@ public:
     static constexpr int kExchangePort = 4;
     ComPort* comPort(int index) const { return m_ports[static_cast<std::size_t>(index)]; }
     QTimer& timerC() { return m_timerC; }
+    QTimer& reopenTimer() { return m_reopenTimer; }
     void ComPort1AfterOpen(int board);
     void ComPort1RxFlag(int board);
+    // A board's device went away: its port is closed and reopened every few seconds until the
+    // device is back, greeted as at start-up.
+    void boardPortLost(int board, const QString& cause);
+    void reopenLostPorts();
     void BtnGet1Click(int board);
     void ComPort5RxChar(int count);
     void TimerCTimer();
@@ -155,6 +160,8 @@ private:
     void connectAlarmControls(int board);
     void createPorts();
     void fillPortCombos();
+    // Opens a board's port and greets its device; throws PortError, the port left closed.
+    void openBoardPort(ComPort* port);
     void reportPortMapErrors();
     void openBoardPorts();
     void switchOutputsOff();
@@ -199,12 +206,14 @@ private:
     QTimer m_timer1;
     QTimer m_timer2;
     QTimer m_timerC;
+    QTimer m_reopenTimer;
     std::array<ComPort*, 5> m_ports{};
     PortMap m_portMap;
     // A greeting that failed inside the after-open handler, for the opener to handle.
     std::exception_ptr m_greetingError;
     int m_exchangeBoard = 0;
     std::array<bool, kBoardCount> m_exchangeActive{};
+    std::array<bool, kBoardCount> m_portLost{};
     ConfigFrameCollector m_reply;
     QTranslator m_translator;
 

@@ -69,6 +69,7 @@ void TForm1::shutdownLogger() {
     if (!m_started)
         return;
     m_timer1.stop();
+    m_reopenTimer.stop();
     saveLoggerSettings();
     switchOutputsOff();
     closePorts();

@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#endif
+
 namespace nimbar {
 
 namespace {
@@ -25,6 +29,10 @@ private:
 
 ComPort::ComPort(QObject* parent) : QObject(parent), m_serial(new QSerialPort(this)) {
     connect(m_serial, &QSerialPort::readyRead, this, &ComPort::onReadyRead);
+    // Queued: a device that is gone must not be closed under a read or write of QSerialPort's.
+    connect(
+        m_serial, &QSerialPort::errorOccurred, this,
+        [this](QSerialPort::SerialPortError error) { onError(error); }, Qt::QueuedConnection);
 }
 
 ComPort::~ComPort() {
@@ -171,6 +179,32 @@ void ComPort::announceReceivedDuringWrite() {
     takeReceived();
     if (m_lineFeedPending || m_charsPending)
         queueDelivery();
+}
+
+bool ComPort::hungUp() const {
+#ifdef Q_OS_UNIX
+    pollfd descriptor{static_cast<int>(m_serial->handle()), 0, 0};
+    return ::poll(&descriptor, 1, 0) == 1 && (descriptor.revents & (POLLHUP | POLLERR | POLLNVAL));
+#else
+    return false;
+#endif
+}
+
+void ComPort::onError(int error) {
+    // A vanished device keeps its descriptor readable forever, reading nothing (a hung-up
+    // terminal) or failing (a removed adapter); left open it keeps the event loop spinning.
+    // Closed, the board is silent, as a device that stopped sending.
+    if (!Connected())
+        return;
+    QString cause;
+    if (error == QSerialPort::ResourceError)
+        cause = m_serial->errorString();
+    else if (error == QSerialPort::ReadError && hungUp())
+        cause = QStringLiteral("the device hung up");
+    else
+        return;
+    Close();
+    emit OnLost(QStringLiteral("Lost %1: %2").arg(m_port, cause));
 }
 
 void ComPort::onReadyRead() {

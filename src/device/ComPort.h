@@ -77,10 +77,15 @@ signals:
     void OnAfterOpen();
     void OnRxFlag();
     void OnRxChar(int count);
+    // The device went away (a USB adapter pulled out, the other end of a pseudo-terminal
+    // closed): the port has been closed; cause names the port and says why.
+    void OnLost(const QString& cause);
 
 private:
     void takeReceived();
     void onReadyRead();
+    void onError(int error);
+    bool hungUp() const;
     void queueDelivery();
     void announceReceivedDuringWrite();
     void deliverPending();

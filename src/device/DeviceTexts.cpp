@@ -52,6 +52,11 @@ QString portOpenedText(const QString& portName, bool korean) {
     return portName + (korean ? QStringLiteral(" 열었습니다.") : QStringLiteral(" was opened"));
 }
 
+QString portLostText(const QString& portName, bool korean) {
+    return portName + (korean ? QStringLiteral(" 연결이 끊어졌습니다. 다시 연결을 기다립니다.")
+                              : QStringLiteral(" was lost; waiting for the device to come back"));
+}
+
 QString openingPortFailedText(bool korean) {
     return korean ? QStringLiteral("Port 열기 실패") : QStringLiteral("Failed in Opening Port");
 }

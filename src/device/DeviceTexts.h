@@ -24,6 +24,8 @@ QString configReportText(ConfigReportError error, bool korean);
 QString unknownModelText(bool korean);
 // Status bar: a board's port has been opened and greeted ("COM3 was opened").
 QString portOpenedText(const QString& portName, bool korean);
+// Status bar: a board's device went away; its port is reopened when it is back.
+QString portLostText(const QString& portName, bool korean);
 // Message box at start-up: a board's port could not be opened.
 QString openingPortFailedText(bool korean);
 // Status bar: lines of the port map file that were skipped; lines are 1-based.

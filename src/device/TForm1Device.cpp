@@ -34,11 +34,16 @@ void TForm1::createPorts() {
             });
         });
         connect(port, &ComPort::OnRxFlag, this, [this, b] { guarded([&] { ComPort1RxFlag(b); }); });
+        connect(port, &ComPort::OnLost, this,
+                [this, b](const QString& cause) { guarded([&] { boardPortLost(b, cause); }); });
     }
     comPort(kExchangePort)->SetRxEvent(ComPort::RxEvent::Chars);
     connect(comPort(kExchangePort), &ComPort::OnRxChar, this,
             [this](int count) { guarded([&] { ComPort5RxChar(count); }); });
     m_timerC.setInterval(5000);
+    m_reopenTimer.setInterval(5000);
+    connect(&m_reopenTimer, &QTimer::timeout, this,
+            [this] { guarded([this] { reopenLostPorts(); }); });
     connect(&m_timerC, &QTimer::timeout, this, [this] { guarded([this] { TimerCTimer(); }); });
     for (int b = 0; b < kBoardCount; ++b)
         connect(m_controls[b].getButton, &QPushButton::clicked, this,
@@ -66,6 +71,21 @@ void TForm1::fillPortCombos() {
     }
 }
 
+void TForm1::openBoardPort(ComPort* port) {
+    try {
+        port->Open();
+        // A port that cannot be greeted fails like one that cannot be opened.
+        if (m_greetingError)
+            std::rethrow_exception(std::exchange(m_greetingError, nullptr));
+        // Only the input: purging the output now would throw away the greeting that the
+        // after-open handler has just written, before the device has read it.
+        port->ClearBuffer(true, false);
+    } catch (const PortError&) {
+        port->Close();
+        throw;
+    }
+}
+
 void TForm1::openBoardPorts() {
     for (int b = 0; b < kBoardCount; ++b) {
         const int number = portNumber(m_boards[b]);
@@ -74,19 +94,35 @@ void TForm1::openBoardPorts() {
         ComPort* port = comPort(b);
         try {
             port->SetPort(QString("COM%1").arg(number));
-            port->Open();
-            // A port that cannot be greeted fails like one that cannot be opened.
-            if (m_greetingError)
-                std::rethrow_exception(std::exchange(m_greetingError, nullptr));
-            // Only the input: purging the output now would throw away the greeting that the
-            // after-open handler has just written, before the device has read it.
-            port->ClearBuffer(true, false);
+            openBoardPort(port);
         } catch (const PortError& error) {
-            port->Close();
             m_exceptionLog.append(port->metaObject()->className(), error.what());
             m_prompts->showMessage(this, openingPortFailedText(m_korean));
         }
     }
+}
+
+void TForm1::boardPortLost(int b, const QString& cause) {
+    m_exceptionLog.append(comPort(b)->metaObject()->className(), cause);
+    ShowStatus(portLostText(comPort(b)->Port(), m_korean));
+    m_portLost[static_cast<std::size_t>(b)] = true;
+    m_reopenTimer.start();
+}
+
+void TForm1::reopenLostPorts() {
+    bool anyLost = false;
+    for (int b = 0; b < kBoardCount; ++b) {
+        if (!m_portLost[static_cast<std::size_t>(b)])
+            continue;
+        try {
+            openBoardPort(comPort(b));
+            m_portLost[static_cast<std::size_t>(b)] = false;
+        } catch (const PortError&) {
+            anyLost = true; // still away; tried again at the next tick
+        }
+    }
+    if (!anyLost)
+        m_reopenTimer.stop();
 }
 
 void TForm1::ComPort1AfterOpen(int b) {
@@ -131,6 +167,8 @@ void TForm1::closePorts() {
 }
 
 void TForm1::BtnGet1Click(int b) {
+    // The exchange takes the device over; a lost board port is no longer reopened for it.
+    m_portLost[static_cast<std::size_t>(b)] = false;
     comPort(b)->Close();
     comPort(kExchangePort)->Close();
     QComboBox* combo = m_controls[b].portCombo;

@@ -35,6 +35,11 @@ public:
     DeviceEnd& operator=(const DeviceEnd&) = delete;
 
     bool valid() const { return m_fd >= 0 && !m_portPath.isEmpty(); }
+    // Closes the device end, as a device that is pulled out.
+    void hangUp() {
+        ::close(m_fd);
+        m_fd = -1;
+    }
     QString portPath() const { return m_portPath; }
 
     bool send(QByteArrayView bytes) const {
@@ -109,6 +114,21 @@ private slots:
         port.Open();
         QCOMPARE(opened, 2);
         QCOMPARE(device.receive(3), QByteArray("DK\r"));
+    }
+
+    void aDeviceThatGoesAwayClosesThePortOnce() {
+        DeviceEnd device;
+        QVERIFY(device.valid());
+        ComPort port;
+        bind(port, device);
+        QStringList causes;
+        connect(&port, &ComPort::OnLost, this, [&](const QString& cause) { causes << cause; });
+        port.Open();
+        device.hangUp();
+        QTRY_VERIFY_WITH_TIMEOUT(!port.Connected(), 3000);
+        QTest::qWait(100);
+        QCOMPARE(causes.size(), 1);
+        QVERIFY2(causes[0].startsWith("Lost COM5: "), qPrintable(causes[0]));
     }
 
     void openingAMissingDeviceFails() {

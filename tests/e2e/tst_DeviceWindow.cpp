@@ -60,6 +60,42 @@ private slots:
         w.chartBusy = false;
     }
 
+    void aDeviceThatGoesAwayIsReopenedWhenItIsBack() {
+        WindowFixture f;
+        const QString link = f.home.filePath("dev-e");
+        auto device = std::make_unique<Simulator>(link, "KARN-5610", QStringList{"--rate", "5"});
+        QVERIFY(device->ready());
+        writePortMap(f, {"COM7=" + link});
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[0].comPort = 7;
+        });
+        TForm1& w = f.start();
+        QVERIFY(w.comPort(0)->Connected());
+
+        device.reset(); // pulled out
+        QTRY_VERIFY_WITH_TIMEOUT(!w.comPort(0)->Connected(), 5000);
+        QCOMPARE(w.statusText(), QString("COM7 was lost; waiting for the device to come back"));
+        QVERIFY(w.reopenTimer().isActive());
+        w.reopenLostPorts(); // still away
+        QVERIFY(w.reopenTimer().isActive());
+        QVERIFY(f.prompts.messages.isEmpty());
+
+        device = std::make_unique<Simulator>(link, "KARN-5610", QStringList{"--rate", "5"});
+        QVERIFY(device->ready());
+        w.reopenLostPorts();
+        QVERIFY(w.comPort(0)->Connected());
+        QVERIFY(!w.reopenTimer().isActive());
+        QCOMPARE(w.statusText(), QString("COM7 was opened"));
+        QTRY_COMPARE_WITH_TIMEOUT(device->commands(), QStringList{"DK"}, 5000);
+        w.runtimes()[0].lineReady = false;
+        QTRY_VERIFY_WITH_TIMEOUT(w.runtimes()[0].lineReady, 5000);
+
+        QFile log(f.home.filePath("Exception1.Err"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(log.readAll().contains("ComPort ===> Lost COM7: "));
+    }
+
     void getConfigureStoresTheReport() {
         WindowFixture f;
         Simulator device(f.home.filePath("dev-b"), "KARN-5400",
