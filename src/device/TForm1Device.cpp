@@ -41,10 +41,10 @@ void TForm1::createPorts() {
     connect(comPort(kExchangePort), &ComPort::OnRxChar, this,
             [this](int count) { guarded([&] { ComPort5RxChar(count); }); });
     m_timerC.setInterval(5000);
+    connect(&m_timerC, &QTimer::timeout, this, [this] { guarded([this] { TimerCTimer(); }); });
     m_reopenTimer.setInterval(5000);
     connect(&m_reopenTimer, &QTimer::timeout, this,
             [this] { guarded([this] { reopenLostPorts(); }); });
-    connect(&m_timerC, &QTimer::timeout, this, [this] { guarded([this] { TimerCTimer(); }); });
     for (int b = 0; b < kBoardCount; ++b)
         connect(m_controls[b].getButton, &QPushButton::clicked, this,
                 [this, b] { guarded([&] { BtnGet1Click(b); }); });
