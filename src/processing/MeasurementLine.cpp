@@ -9,6 +9,12 @@ namespace nimbar {
 
 namespace {
 
+// The value of a hexadecimal digit; the caller has checked it with isxdigit.
+unsigned hexDigitValue(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return static_cast<unsigned>(std::isdigit(u) ? u - '0' : std::toupper(u) - 'A' + 10);
+}
+
 class Scanner {
 public:
     Scanner(const char* text, std::size_t maxLength) : m_text(text), m_end(maxLength) {}
@@ -35,12 +41,8 @@ public:
         std::uint64_t number = 0;
         int digits = 0;
         while (!atEnd() && std::isxdigit(static_cast<unsigned char>(m_text[m_at]))) {
-            const char c = m_text[m_at++];
-            const int digit = std::isdigit(static_cast<unsigned char>(c))
-                                  ? c - '0'
-                                  : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10;
             number =
-                std::min<std::uint64_t>(number * 16 + static_cast<unsigned>(digit), 0xFFFFFFFFULL);
+                std::min<std::uint64_t>(number * 16 + hexDigitValue(m_text[m_at++]), 0xFFFFFFFFULL);
             ++digits;
         }
         if (digits == 0)
@@ -84,11 +86,7 @@ std::optional<std::uint32_t> referenceField(const char* line, std::size_t maxLen
     for (std::size_t i = 0; i < 6; ++i) {
         if (i >= maxLength || !std::isxdigit(static_cast<unsigned char>(line[i])))
             return std::nullopt;
-        const char c = line[i];
-        value = value * 16 + static_cast<std::uint32_t>(
-                                 std::isdigit(static_cast<unsigned char>(c))
-                                     ? c - '0'
-                                     : std::toupper(static_cast<unsigned char>(c)) - 'A' + 10);
+        value = value * 16 + hexDigitValue(line[i]);
     }
     return value;
 }
