@@ -52,6 +52,7 @@ void TForm1::startLogger() {
         return;
     }
     m_timer1.start();
+    openServers();
     openBoardPorts();
 }
 
@@ -84,6 +85,7 @@ void TForm1::startClient() {
     m_pages->setCurrentIndex(kFirstConfigPage);
     m_started = true;
     m_timer2.start();
+    startConnections();
 }
 
 void TForm1::chooseLanguage(bool english) {
@@ -126,7 +128,5 @@ void TForm1::Timer1Timer() {
         }
     }
 }
-
-void TForm1::Timer2Timer() {}
 
 } // namespace nimbar
