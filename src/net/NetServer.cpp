@@ -39,6 +39,13 @@ NetServer::~NetServer() {
         socket->disconnect(this);
 }
 
+int NetServer::port(int board) const {
+    const QTcpServer* server = m_servers[board];
+    if (server->isListening())
+        return server->serverPort();
+    return m_firstPort == 0 ? 0 : m_firstPort + board;
+}
+
 int NetServer::openAll() {
     int opened = 0;
     for (int b = 0; b < kBoardCount; ++b) {
@@ -47,13 +54,12 @@ int NetServer::openAll() {
             ++opened;
             continue;
         }
-        const int listenPort = port(b);
-        if (!server->listen(QHostAddress::AnyIPv4, static_cast<quint16>(listenPort))) {
-            emit listenFailed(listenPort, server->errorString());
+        if (!server->listen(QHostAddress::AnyIPv4, static_cast<quint16>(port(b)))) {
+            emit listenFailed(port(b), server->errorString());
             break;
         }
         ++opened;
-        const QString text = listeningText(QHostInfo::localHostName(), listenPort, m_korean);
+        const QString text = listeningText(QHostInfo::localHostName(), port(b), m_korean);
         emit receiveLogged(kNetSeparator);
         emit receiveLogged(text);
         emit statusShown(text);

@@ -30,7 +30,9 @@ public:
     ~NetServer() override;
 
     void setKorean(bool korean) { m_korean = korean; }
-    int port(int board) const { return m_firstPort + board; }
+    // The port of board b's listening socket. A first port of 0 lets each socket take any
+    // free port (tests), known once it listens.
+    int port(int board) const;
 
     // Opens SS1..SS4 in this order; a socket that cannot listen ends the pass, leaving it and
     // the ones after it closed. Returns how many listen.

@@ -22,11 +22,12 @@ namespace nimbar {
 
 namespace {
 
-// Tests and a second logger on one machine move the four ports with NIMBAR_BASE_PORT.
+// Tests and a second logger on one machine move the four ports with NIMBAR_BASE_PORT (0: any
+// free ports, for tests of the window).
 int firstBoardPort() {
     bool ok = false;
     const int port = qEnvironmentVariableIntValue("NIMBAR_BASE_PORT", &ok);
-    return ok && port > 0 && port <= 65535 - kBoardCount ? port : kFirstBoardPort;
+    return ok && port >= 0 && port <= 65535 - kBoardCount ? port : kFirstBoardPort;
 }
 
 } // namespace
