@@ -141,8 +141,8 @@ private slots:
         QCOMPARE(lines.at(1).at(1).toByteArray().size(), kReceivedLineSize);
 
         f.server.send(encodeResponse(0x77, "?"));
-        QVERIFY(QTest::qWaitFor([&] { return f.received.last() == "Unknown Nimbar response."; },
-                                3000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return f.received.last() == "Unknown Nimbar response."; }, 3000));
 
         QByteArray oversized = encodeResponse(0xA0, QByteArray(80, '1'));
         oversized[5] = 0x10; // length 4184
