@@ -2,6 +2,7 @@
 // Tessel5610 --connect 127.0.0.1, and a client window in this process that watches the logger
 // go away and come back.
 #include "FakePrompts.h"
+#include "RecordedValues.h"
 #include "Simulator.h"
 #include "app/BoardConfig.h"
 #include "app/RecordText.h"
@@ -25,40 +26,6 @@
 using namespace nimbar;
 
 namespace {
-
-std::map<double, QList<double>> readValues(const QString& path) {
-    std::map<double, QList<double>> values;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return values;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (line.isEmpty() || fields.size() < 3)
-            continue;
-        QList<double> temperatures;
-        for (qsizetype i = 1; i + 1 < fields.size(); ++i)
-            temperatures << fields[i].toDouble();
-        values[fields[0].toDouble()] = temperatures;
-    }
-    return values;
-}
-
-QList<RecordingRecord> readRecords(const QString& dataDirectory) {
-    QList<RecordingRecord> records;
-    QDirIterator files(dataDirectory, {"*.KRN"}, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        for (qsizetype at = sizeof(RecordingHeader); at + 80 <= bytes.size(); at += 80) {
-            RecordingRecord record;
-            std::memcpy(&record, bytes.constData() + at, sizeof record);
-            records << record;
-        }
-    }
-    return records;
-}
 
 // Four consecutive free ports on the loopback.
 int freeBasePort() {
@@ -157,7 +124,8 @@ private slots:
 
         const QString today = QDate::currentDate().toString("yyyyMMdd");
         const QString clientBoard = clientHome + "/data/" + today + "/A";
-        QVERIFY(QTest::qWaitFor([&] { return readRecords(clientBoard).size() >= 4; }, 20000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return readRecordedRecords(clientBoard).size() >= 4; }, 20000));
 
         // The logger stops: the watcher is told, and picks up again once it is back.
         QVERIFY(logger->stop());
@@ -165,19 +133,22 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return memoR->toPlainText().contains("Nimbar terminated."); },
                                 5000));
         QVERIFY(!watcher.netClient()->isConnected(0));
-        const qsizetype before = readRecords(watcherHome + "/data/" + today + "/A").size();
+        const qsizetype before = readRecordedRecords(watcherHome + "/data/" + today + "/A").size();
         logger =
             std::make_unique<Program>("Nimbar5610", QStringList{"--home", loggerHome}, basePort);
         QVERIFY(QTest::qWaitFor(
-            [&] { return readRecords(watcherHome + "/data/" + today + "/A").size() >= before + 2; },
+            [&] {
+                return readRecordedRecords(watcherHome + "/data/" + today + "/A").size() >=
+                       before + 2;
+            },
             30000));
         watcher.shutdownWithoutConfirmation();
         QVERIFY(client.stop());
         QVERIFY(logger->stop());
 
         // Every record of the client holds the values of a line the device sent shortly before.
-        const auto sent = readValues(dir.filePath("values0"));
-        const QList<RecordingRecord> records = readRecords(clientBoard);
+        const auto sent = readSentValues(dir.filePath("values0"));
+        const QList<RecordingRecord> records = readRecordedRecords(clientBoard);
         QVERIFY(records.size() >= 4);
         for (const RecordingRecord& record : records) {
             const double unixTime = fromDateTimeValue(record.time).toMSecsSinceEpoch() / 1000.0;
