@@ -53,6 +53,7 @@ void TForm1::startLogger() {
     }
     m_timer1.start();
     openServers();
+    reportPortMapErrors(); // outlasts the servers' "Listening" messages
     openBoardPorts();
 }
 

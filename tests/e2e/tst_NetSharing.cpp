@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -112,6 +113,14 @@ private slots:
 
         auto logger =
             std::make_unique<Program>("Nimbar5610", QStringList{"--home", loggerHome}, basePort);
+        // The clients start once the logger serves, so that their first attempt succeeds.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                QTcpSocket probe;
+                probe.connectToHost("127.0.0.1", static_cast<quint16>(basePort));
+                return probe.waitForConnected(200);
+            },
+            15000));
         Program client("Tessel5610", {"--home", clientHome, "--connect", "127.0.0.1"}, basePort);
 
         qputenv("NIMBAR_BASE_PORT", QByteArray::number(basePort));
@@ -126,12 +135,14 @@ private slots:
         const QString clientBoard = clientHome + "/data/" + today + "/A";
         QVERIFY(
             QTest::qWaitFor([&] { return readRecordedRecords(clientBoard).size() >= 4; }, 20000));
+        QVERIFY(QTest::qWaitFor([&] { return watcher.netClient()->configReceived(0); }, 5000));
 
         // The logger stops: the watcher is told, and picks up again once it is back.
         QVERIFY(logger->stop());
         auto* memoR = watcher.findChild<QPlainTextEdit*>("MemoR");
-        QVERIFY(QTest::qWaitFor([&] { return memoR->toPlainText().contains("Nimbar terminated."); },
-                                5000));
+        QVERIFY2(QTest::qWaitFor(
+                     [&] { return memoR->toPlainText().contains("Nimbar terminated."); }, 5000),
+                 qPrintable(watcher.statusText()));
         QVERIFY(!watcher.netClient()->isConnected(0));
         const qsizetype before = readRecordedRecords(watcherHome + "/data/" + today + "/A").size();
         logger =
