@@ -12,7 +12,6 @@
 #include "processing/DateTimeValue.h"
 #include "recording/RecordingFile.h"
 
-#include <QDirIterator>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -21,8 +20,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <cstring>
-#include <map>
 
 using namespace nimbar;
 
