@@ -12,6 +12,7 @@
 #include "device/PortMap.h"
 #include "net/ClientPageBuilder.h"
 #include "processing/BoardRuntime.h"
+#include "processing/ChannelConversion.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -108,7 +109,7 @@ public:
     bool FormCloseQuery();
     void FormClose();
     void MMExitClick();
-    // SIGTERM / SIGINT: the shutdown sequence without the confirmation box, then close.
+    // SIGTERM / SIGINT / SIGHUP: the shutdown sequence without the confirmation box, then close.
     void shutdownWithoutConfirmation();
 
     // Configuration pages.
@@ -170,6 +171,8 @@ private:
     void endExchange(int board);
     void applyConfigReport(int board, const QByteArray& frame);
     void refreshRangeCombos(int board);
+    // The "Use" box and Tref text; a text that is not a number gives a NaN temperature.
+    FixedReference readFixedReference();
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
@@ -222,6 +225,7 @@ private:
     bool m_started = false;
     bool m_firstRun = false;
     bool m_shutdownDone = false;
+    bool m_badFixedReference = false;
     QString m_dataDirectory;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     AlarmSound* m_alarmSound = nullptr;

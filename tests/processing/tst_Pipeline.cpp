@@ -107,6 +107,49 @@ private slots:
         QCOMPARE(f.find<QLabel>("LblStart1")->text(), QString("2026-03-15 10:59:58"));
     }
 
+    void fixedReferenceThatIsNotANumberSpoilsOnlyThermocouples() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            for (int b : {0, 1}) {
+                boards[b].tcType = b == 0 ? 1 : 0; // K, then a mV board
+                boards[b].cjcRefVolts = 5.0;
+                for (int ch = 1; ch < 9; ++ch)
+                    boards[b].channelType[ch] = boards[b].tcType;
+            }
+        });
+        f.find<QCheckBox>("ChbTref")->setChecked(true);
+        f.find<QLineEdit>("EdTref")->setText("-");
+        const QByteArray line = "0F3A21, 000123, 000456, 7FFFFF, 000001, 000000, 400000\r\n";
+        for (int tick = 0; tick < 3; ++tick) {
+            for (int b : {0, 1}) {
+                std::memcpy(w.runtimes()[b].lineBuffer, line.constData(), line.size() + 1);
+                w.runtimes()[b].lineReady = true;
+            }
+            w.Timer1Timer();
+        }
+        for (int b : {0, 1}) {
+            QCOMPARE(w.runtimes()[b].sampleCount, 3);
+            QCOMPARE(w.runtimes()[b].linkIdle, -2);
+            QCOMPARE(QByteArray(w.runtimes()[b].servedLine), line);
+        }
+        const BoardRuntime& k = w.runtimes()[0];
+        QCOMPARE(k.status[0], 0);
+        for (int ch = 1; ch < 9; ++ch)
+            QCOMPARE(k.values[ch], InvalidValue);
+        QCOMPARE(w.runtimes()[1].status[1], 0);
+        QVERIFY(!QFile::exists(f.home.filePath("Exception1.Err")));
+        QCOMPARE(QDir(f.dataDir() + "/20260315/A").entryList(QDir::Files).size(), 1);
+        QVERIFY(w.statusText().contains("Tref = '-' is not a number"));
+
+        w.ShowStatus(QString());
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QVERIFY(w.statusText().isEmpty()); // said once while the text stays bad
+        f.find<QLineEdit>("EdTref")->setText("20");
+        f.feedRecorded(0, line);
+        QCOMPARE(k.status[1], 0);
+    }
+
     void shortLinesOnlyToggleTheLamp() {
         PipelineFixture f;
         TForm1& w = f.startWith([](BoardConfigs&) {});
