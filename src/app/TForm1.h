@@ -184,10 +184,12 @@ private:
     void setupBoards();
     void openDataDirectory(const QString& directory);
     void chooseLanguage(bool english);
-    void shutdownLogger();
-    void shutdownClient();
-    void saveLoggerSettings();
-    void saveClientSettingsRecord();
+    // Each returns false when the settings file could not be written.
+    bool shutdownLogger();
+    bool shutdownClient();
+    bool saveLoggerSettings();
+    bool saveClientSettingsRecord();
+    QString settingsNotSavedText() const;
 
     // Runs a handler; an exception that escapes it goes to the exception log, never to the user.
     template <typename Handler> void guarded(Handler&& handler);

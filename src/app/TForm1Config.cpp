@@ -17,6 +17,7 @@
 #include <QTabWidget>
 
 #include <bit>
+#include <cstring>
 
 namespace nimbar {
 
@@ -149,7 +150,14 @@ bool TForm1::ApplyConfigPages() {
     BoardConfig& first = m_boards[0];
     first.english = m_options.englishBox->isChecked() ? 1 : 0;
     first.elapsedAxis = m_options.elapseBox->isChecked() ? 1 : 0;
-    setFieldText(first.dataDir, m_dataDirectory.left(80));
+    // A directory the record cannot hold exactly would be stored as another one, and the next
+    // start would record there: it is refused and the stored one kept.
+    const auto directoryText = dataDirectoryRecordText(m_dataDirectory, sizeof first.dataDir - 1);
+    if (directoryText) {
+        std::memset(first.dataDir, 0, sizeof first.dataDir);
+        std::memcpy(first.dataDir, directoryText->constData(),
+                    static_cast<std::size_t>(directoryText->size()));
+    }
 
     // Each number is stored as soon as it is read: an invalid one stops the apply there.
     const auto take = [](QLineEdit* edit, double& field) {
@@ -184,8 +192,16 @@ bool TForm1::ApplyConfigPages() {
         }
         return true;
     };
-    if (apply())
-        return true;
+    if (apply()) {
+        if (directoryText)
+            return true;
+        m_prompts->beep();
+        m_prompts->showMessage(
+            this, tr("The data directory %1 cannot be stored: its path is longer than 80 bytes or "
+                     "holds characters outside code page 949. Choose another one.")
+                      .arg(m_dataDirectory));
+        return false;
+    }
     m_prompts->beep();
     m_prompts->showMessage(this, tr("Invalid data"));
     return false;

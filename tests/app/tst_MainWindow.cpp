@@ -1,11 +1,14 @@
 // The main window driven offscreen by control name: start-up, configuration pages, captions,
 // main timer and shutdown.
 #include "WindowFixture.h"
+#include "app/DirectoryListBox.h"
 #include "app/RecordText.h"
+#include "app/SettingsFile.h"
 #include "app/TForm1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -279,6 +282,35 @@ private slots:
         QCOMPARE(w.boards()[1].corrA1, 2.0);
         QCOMPARE(w.boards()[1].corrA0, 0.0);
         QCOMPARE(w.boards()[2].corrA1, 1.0);
+    }
+
+    void dataDirectoryIsStoredUnderTheHomeOrRefused() {
+        WindowFixture f;
+        const QString home = f.home.filePath(QString::fromUtf8("jos\u00e9"));
+        QDir().mkpath(home + "/sub");
+        qputenv("HOME", home.toUtf8());
+        TForm1& first = f.start(); // first run: the default directory
+        QCOMPARE(first.dataDirectory(), home + "/Nimbar");
+        QVERIFY(QDir(home + "/Nimbar").exists());
+        f.find<QCheckBox>("ChbEnglish")->setChecked(true);
+        QVERIFY(first.ApplyConfigPages());
+        QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/Nimbar"));
+
+        f.find<DirectoryListBox>("DirectoryListBox1")->setDirectory(home + "/sub");
+        QVERIFY(first.ApplyConfigPages());
+        QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/sub"));
+
+        const QString foreign = f.home.filePath(QString::fromUtf8("caf\u00e9"));
+        QDir().mkpath(foreign);
+        f.find<DirectoryListBox>("DirectoryListBox1")->setDirectory(foreign);
+        QVERIFY(!first.ApplyConfigPages());
+        QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/sub"));
+        QVERIFY(f.prompts.messages.last().startsWith("The data directory " + foreign +
+                                                     " cannot be stored"));
+
+        QVERIFY(saveBoardSettings(f.paths(BuildKind::Logger).settingsFile(), first.boards()));
+        f.window.reset();
+        QCOMPARE(f.start().dataDirectory(), home + "/sub");
     }
 
     void invalidDataMessageIsKoreanInKorean() {
