@@ -216,8 +216,21 @@ int TForm1::PortNumberOf(const QComboBox* combo) const {
 }
 
 void TForm1::SelectPort(QComboBox* combo, int portNumber) {
-    const int index = portNumber < 1 ? -1 : combo->findText(QString("COM%1").arg(portNumber));
-    combo->setCurrentIndex(index > 0 ? index : 0);
+    if (portNumber < 1) {
+        combo->setCurrentIndex(0);
+        return;
+    }
+    const QString name = QString("COM%1").arg(portNumber);
+    int index = combo->findText(name);
+    if (index <= 0) {
+        // A configured device that is unplugged now stays configured: OK must not turn it
+        // into "No Use". It takes its place in the text order of the present ones.
+        index = 1;
+        while (index < combo->count() && combo->itemText(index) < name)
+            ++index;
+        combo->insertItem(index, name);
+    }
+    combo->setCurrentIndex(index);
 }
 
 int TForm1::RangeIndexOf(int b, double millivolts) const {

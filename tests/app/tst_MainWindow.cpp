@@ -401,11 +401,24 @@ private slots:
         w.SelectPort(combo, 10);
         QCOMPARE(combo->currentIndex(), 2);
         QCOMPARE(w.PortNumberOf(combo), 10);
-        w.SelectPort(combo, 5);
-        QCOMPARE(combo->currentIndex(), 0);
-        QCOMPARE(w.PortNumberOf(combo), 0);
+        w.SelectPort(combo, 5); // absent now: listed in its place and kept
+        QCOMPARE(combo->currentIndex(), 4);
+        QCOMPARE(w.PortNumberOf(combo), 5);
         w.SelectPort(combo, -1);
         QCOMPARE(combo->currentIndex(), 0);
+    }
+
+    void unpluggedPortStaysConfiguredThroughOK() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[1].comPort = 9876; // no such device on any machine
+        });
+        TForm1& w = f.start();
+        QCOMPARE(f.find<QComboBox>("CBPort2")->currentText(), QString("COM9876"));
+        QVERIFY(w.ApplyConfigPages());
+        QCOMPARE(w.boards()[1].comPort, 9876);
+        QCOMPARE(w.boards()[0].comPort, 0);
     }
 
     void configureMenuShowsItsPage() {
