@@ -80,7 +80,8 @@ public:
 
     // Alarms and outputs.
     void EvaluateAlarms(int board, double now);
-    void AlarmAction(int board, int count, const QString& text, const QByteArray& outputCommand);
+    // False when the output command could not be sent.
+    bool AlarmAction(int board, int count, const QString& text, const QByteArray& outputCommand);
     void EdHighA1KeyUp(int board, int channel);
     void EdLowA1KeyUp(int board, int channel);
     void ChkAlA1Click(int board, int channel);
@@ -102,8 +103,8 @@ public:
     void ComPort5RxChar(int count);
     void TimerCTimer();
 
-    // Sends a command to a board's device when its port is open.
-    void writeBoardCommand(int board, const QByteArray& command);
+    // Sends a command to a board's device when its port is open; false when it was not sent.
+    bool writeBoardCommand(int board, const QByteArray& command);
 
     // Closing. FormCloseQuery asks and, on OK, shuts down; false keeps the program running.
     bool FormCloseQuery();

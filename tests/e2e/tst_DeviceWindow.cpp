@@ -177,6 +177,50 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(device.commands().last(), QString("D0"), 3000);
         QVERIFY(!w.comPort(0)->Connected());
     }
+
+    void outputsCatchUpAfterTheDeviceWasAway() {
+        WindowFixture f;
+        Simulator device(f.home.filePath("dev-e"), "KARN-5610",
+                         {"--rate", "5", "--fixed-temp", "120"});
+        QVERIFY(device.ready());
+        writePortMap(f, {"COM2=" + device.link()});
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[0].comPort = 2;
+            boards[0].tcType = 1;
+            boards[0].cjcRefVolts = 5.0;
+            for (int ch = 1; ch < 9; ++ch)
+                boards[0].channelType[ch] = 1;
+        });
+        TForm1& w = f.start();
+        f.find<QCheckBox>("ChkR1")->click();
+        const auto tickWithLine = [&] {
+            w.runtimes()[0].lineReady = false;
+            QTRY_VERIFY_WITH_TIMEOUT(w.runtimes()[0].lineReady, 5000);
+            w.Timer1Timer();
+        };
+        tickWithLine();
+        QTRY_VERIFY_WITH_TIMEOUT(device.commands().contains("D1"), 3000);
+        QCOMPARE(w.runtimes()[0].doState, 1);
+
+        // Away: the alarm ends, and the D0 cannot be sent.
+        w.boardPortLost(0, "gone");
+        w.comPort(0)->Close();
+        for (int ch = 1; ch < 9; ++ch)
+            w.boards()[0].alarmHigh[ch] = 1000;
+        w.Timer1Timer();
+        QCOMPARE(w.runtimes()[0].doState, 1);
+
+        // Back: greeted with the outputs as they stand, then the change follows.
+        w.reopenLostPorts();
+        QVERIFY(w.comPort(0)->Connected());
+        QTRY_VERIFY_WITH_TIMEOUT(device.commands().mid(device.commands().lastIndexOf("DK")) ==
+                                     (QStringList{"DK", "D1"}),
+                                 3000);
+        tickWithLine();
+        QTRY_COMPARE_WITH_TIMEOUT(device.commands().last(), QString("D0"), 3000);
+        QCOMPARE(w.runtimes()[0].doState, 0);
+    }
 };
 
 QTEST_MAIN(DeviceWindowTest)
