@@ -208,6 +208,7 @@ private slots:
         w.comPort(0)->Close();
         for (int ch = 1; ch < 9; ++ch)
             w.boards()[0].alarmHigh[ch] = 1000;
+        w.runtimes()[0].lineReady = true; // the last line again
         w.Timer1Timer();
         QCOMPARE(w.runtimes()[0].doState, 1);
 
