@@ -123,6 +123,19 @@ private slots:
         QVERIFY(device.commands().contains("DC"));
     }
 
+    void getConfigureReadsATypeSDevice() {
+        WindowFixture f;
+        Simulator device(f.home.filePath("dev-s"), "KARN-5610", {"--type", "S"});
+        QVERIFY(device.ready());
+        writePortMap(f, {"COM6=" + device.link()});
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
+        TForm1& w = f.start();
+        f.find<QComboBox>("CBPort1")->setCurrentText("COM6");
+        f.find<QPushButton>("BtnGet1")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.prompts.messages, QStringList{"OK"}, 5000);
+        QCOMPARE(w.boards()[0].tcType, 4); // S
+    }
+
     void getConfigureWithoutPortOrReply() {
         WindowFixture f;
         Simulator device(f.home.filePath("dev-c"), "KARN-5610");
