@@ -119,6 +119,8 @@ public:
     void FillConfigPage(int board);
     bool ApplyConfigPages();
     int PortNumberOf(const QComboBox* combo) const;
+    // Where the adapters' stable links are looked up; tests give their own.
+    void setSerialByIdDirectory(const QString& directory) { m_serialByIdDirectory = directory; }
     void SelectPort(QComboBox* combo, int portNumber);
     int RangeIndexOf(int board, double millivolts) const;
     void OKBtn1Click(int board);
@@ -172,6 +174,8 @@ private:
     void endExchange(int board);
     void applyConfigReport(int board, const QByteArray& frame);
     void refreshRangeCombos(int board);
+    // Binds a rule-named USB port to its adapter's by-id link in the port map file.
+    void bindPortToAdapter(int portNumber);
     // The "Use" box and Tref text; a text that is not a number gives a NaN temperature.
     FixedReference readFixedReference();
     void startRecordingFile(int board, const QDateTime& now);
@@ -215,6 +219,7 @@ private:
     QTimer m_reopenTimer;
     std::array<ComPort*, 5> m_ports{};
     PortMap m_portMap;
+    QString m_serialByIdDirectory = kSerialByIdDirectory;
     // A greeting that failed inside the after-open handler, for the opener to handle.
     std::exception_ptr m_greetingError;
     int m_exchangeBoard = 0;

@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 
 #include "app/DirectoryListBox.h"
+#include "device/ComPort.h"
 #include "display/LiveChart.h"
 
 #include <QCheckBox>
@@ -172,6 +173,8 @@ bool TForm1::ApplyConfigPages() {
             BoardControls& c = m_controls[b];
             board.boardIndex = b;
             board.comPort = PortNumberOf(c.portCombo);
+            if (m_kind == BuildKind::Logger)
+                bindPortToAdapter(board.comPort);
             if (c.sensorGroup->itemIndex() >= 0)
                 board.tcType = c.sensorGroup->itemIndex();
             if (!take(c.refEdit, board.cjcRefVolts) || !take(c.a1Edit, board.corrA1) ||
@@ -213,6 +216,29 @@ int TForm1::PortNumberOf(const QComboBox* combo) const {
     static const QRegularExpression pattern("^COM(\\d+)");
     const auto match = pattern.match(combo->currentText());
     return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
+void TForm1::bindPortToAdapter(int portNumber) {
+    // Kernel numbers of USB adapters change with the order they appear in; the by-id link
+    // follows the adapter itself.
+    if (portNumber < 1 || !m_portMap.mappedPath(portNumber).isEmpty())
+        return;
+    const QString device = systemPortForComNumber(portNumber);
+    if (!device.startsWith("/dev/ttyUSB") && !device.startsWith("/dev/ttyACM"))
+        return;
+    const QString link = serialByIdLink(m_serialByIdDirectory, device);
+    if (link.isEmpty())
+        return;
+    if (!appendPortBinding(m_paths.portMap(), portNumber, link)) {
+        ShowStatus(tr("Cannot write %1: COM%2 stays bound to %3.")
+                       .arg(m_paths.portMap())
+                       .arg(portNumber)
+                       .arg(device));
+        return;
+    }
+    m_portMap.insert(portNumber, link);
+    for (ComPort* port : m_ports)
+        port->SetPortMap(m_portMap);
 }
 
 void TForm1::SelectPort(QComboBox* combo, int portNumber) {

@@ -313,6 +313,32 @@ private slots:
         QCOMPARE(f.start().dataDirectory(), home + "/sub");
     }
 
+    void usbPortIsBoundToItsAdapterAtOK() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[1].comPort = 20; // ttyUSB3, which has a by-id link
+            boards[2].comPort = 21; // ttyUSB4, which has none
+        });
+        const QString portMap = f.paths(BuildKind::Logger).portMap();
+        QFile map(portMap);
+        QVERIFY(map.open(QIODevice::WriteOnly));
+        map.write("# mine\nCOM7=/dev/ttyS9");
+        map.close();
+        QDir().mkpath(f.home.filePath("by-id"));
+        const QString link = f.home.filePath("by-id/usb-FTDI_FT232R_A1B2C3-if00-port0");
+        QVERIFY(QFile::link("/dev/ttyUSB3", link));
+        TForm1& w = f.start();
+        w.setSerialByIdDirectory(f.home.filePath("by-id"));
+        QVERIFY(w.ApplyConfigPages());
+        QVERIFY(w.ApplyConfigPages()); // bound once
+        QVERIFY(map.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(map.readAll()),
+                 "# mine\nCOM7=/dev/ttyS9\nCOM20=" + link + "\n");
+        QCOMPARE(w.boards()[1].comPort, 20);
+        QCOMPARE(w.boards()[2].comPort, 21);
+    }
+
     void invalidDataMessageIsKoreanInKorean() {
         WindowFixture f;
         f.writeSettings([](BoardConfigs&) {});
