@@ -129,6 +129,13 @@ private slots:
         QCOMPARE(w.statusText(), QString("kept"));
     }
 
+    void unreadablePortMapIsSaidSo() {
+        WindowFixture f;
+        QDir().mkpath(f.paths(BuildKind::Logger).portMap()); // a folder is read by no one
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
+        QCOMPARE(f.start().statusText(), QString("Nimbar5610.ports cannot be read."));
+    }
+
     void koreanStartShowsKoreanCaptions() {
         WindowFixture f;
         f.writeSettings([](BoardConfigs&) {});
