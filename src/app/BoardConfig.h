@@ -95,6 +95,9 @@ void fillDefaultBoardConfigs(BoardConfigs& boards, const char* dataDirText);
 int boardTypeCode(const BoardConfig& board);
 // A channel type outside the table is read as millivolts.
 int channelTypeCode(const BoardConfig& board, int channel);
+inline bool knownTypeCode(int code) {
+    return code >= 0 && code < kTypeCodeCount;
+}
 char typeLetter(int typeCode);
 // A negative port number means no port.
 int portNumber(const BoardConfig& board);

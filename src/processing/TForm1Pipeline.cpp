@@ -84,6 +84,10 @@ void TForm1::ProcessLine(int b, const char* line) {
         std::optional<double> value =
             CodeToMillivolts(codes[static_cast<std::size_t>(ch)], runtime.scale[ch], board.corrA1,
                              board.corrA0, board.gainT1[ch], board.offsetT0[ch]);
+        // A type code outside the letters (a foreign file or record) has no meaning to
+        // convert by: the channel is invalid rather than shown as millivolts.
+        if (!knownTypeCode(board.channelType[ch]))
+            value.reset();
         if (value && !isLinear(runtime.typeLetter, typeCode)) {
             if (!fixedReference)
                 fixedReference = readFixedReference();

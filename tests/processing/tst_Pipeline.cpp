@@ -150,6 +150,21 @@ private slots:
         QCOMPARE(k.status[1], 0);
     }
 
+    void typeCodesOutsideTheLettersAreInvalid() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            boards[0].tcType = kTypePerChannel;
+            boards[0].channelType[1] = 42;
+            boards[0].channelType[2] = -3;
+            boards[0].channelType[3] = 0;
+        });
+        f.feed(0, "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n");
+        const BoardRuntime& r = w.runtimes()[0];
+        for (int ch : {1, 2})
+            QCOMPARE(r.values[ch], InvalidValue);
+        QCOMPARE(r.status[3], 0);
+    }
+
     void shortLinesOnlyToggleTheLamp() {
         PipelineFixture f;
         TForm1& w = f.startWith([](BoardConfigs&) {});
