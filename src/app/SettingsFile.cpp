@@ -39,8 +39,11 @@ bool writeWhole(const QString& path, const void* source, qint64 size) {
 } // namespace
 
 bool loadBoardSettings(const QString& path, BoardConfigs& boards, const char* defaultDataDir) {
-    if (readOver(path, boards.data(), kBoardSettingsFileSize))
+    if (readOver(path, boards.data(), kBoardSettingsFileSize)) {
+        for (BoardConfig& board : boards)
+            board.interval = boundedInterval(board.interval);
         return false;
+    }
     fillDefaultBoardConfigs(boards, defaultDataDir);
     return true;
 }
@@ -52,6 +55,8 @@ bool saveBoardSettings(const QString& path, const BoardConfigs& boards) {
 ClientSettings loadClientSettings(const QString& path, const char* defaultDataDir) {
     ClientSettings settings = defaultClientSettings(defaultDataDir);
     readOver(path, &settings, sizeof settings);
+    for (int32_t& interval : settings.interval)
+        interval = boundedInterval(interval);
     return settings;
 }
 

@@ -58,6 +58,7 @@ struct TimeWindow {
 TimeWindow timeWindowOf(int interval) {
     if (interval == 0)
         return {SecondsToTime(35), SecondsToTime(5)};
+    interval = boundedInterval(interval); // a received record may hold anything
     return {SecondsToTime(35 * interval), SecondsToTime(5 * interval)};
 }
 
