@@ -64,6 +64,13 @@ void TForm1::ProcessLine(int b, const char* line) {
     } else {
         if (runtime.modelClass == 0) {
             reference = CjTempFromSensor(codes[0] * runtime.scale[0], board.cjcRefVolts);
+            // Without Vs the reference and every thermocouple are invalid and hidden: say why.
+            const bool missing = !(board.cjcRefVolts > 0.0);
+            if (missing && !runtime.refVoltsMissingReported)
+                ShowStatus(tr("DAQ%1: the reference voltage Vs is not set, so CH0 and the "
+                              "thermocouple channels are invalid.")
+                               .arg(b + 1));
+            runtime.refVoltsMissingReported = missing;
         } else if (const auto field = referenceField(line, kLineBufferSize)) {
             reference = CjTempFromFixedPoint(*field) + board.cjcRefVolts;
         }

@@ -165,6 +165,23 @@ private slots:
         QCOMPARE(r.status[3], 0);
     }
 
+    void missingReferenceVoltageIsSaidOnce() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            boards[1].tcType = 1;
+            for (int ch = 1; ch < 9; ++ch)
+                boards[1].channelType[ch] = 1;
+        });
+        const QByteArray line = "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n";
+        f.feed(1, line);
+        QCOMPARE(w.runtimes()[1].values[1], InvalidValue);
+        QCOMPARE(w.statusText(), QString("DAQ2: the reference voltage Vs is not set, so CH0 and "
+                                         "the thermocouple channels are invalid."));
+        w.ShowStatus(QString());
+        f.feed(1, line);
+        QVERIFY(w.statusText().isEmpty());
+    }
+
     void shortLinesOnlyToggleTheLamp() {
         PipelineFixture f;
         TForm1& w = f.startWith([](BoardConfigs&) {});
