@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 
@@ -360,6 +361,23 @@ private slots:
         QVERIFY(lines[1].startsWith("[3] 2026-03-15 10:59:58 CH5 "));
         QCOMPARE(f.find<QLineEdit>("EdC4")->palette().color(QPalette::Base),
                  QColor(0xF3, 0xF5, 0xCB));
+    }
+
+    void alarmBackgroundIsRepaintedBetweenRecords() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[2].model, "KARN-5800");
+            boards[2].interval = 60;
+        });
+        auto* chart = f.find<LiveChart>("Chart3");
+        f.feed(2, classTwoLine(25.0)); // recorded, no alarm
+        QCoreApplication::processEvents();
+        QSignalSpy replots(chart, &QCustomPlot::afterReplot);
+        w.boards()[2].alarmHigh[5] = 0.001;
+        f.feed(2, classTwoLine(25.0)); // within the interval: not recorded
+        QCOMPARE(w.runtimes()[2].sampleCount, 1);
+        QVERIFY(chart->alarmBackground());
+        QTRY_VERIFY(!replots.isEmpty());
     }
 };
 
