@@ -99,7 +99,8 @@ bool TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray
             c.memo->appendPlainText(alarmMemoLine());
         c.chart->setAlarmBackground(true);
         if (!m_alarmSound)
-            m_alarmSound = new AlarmSound(m_paths.alarmSound(), this);
+            m_alarmSound = new AlarmSound(
+                m_paths.alarmSound(), [this] { m_prompts->beep(); }, this);
         m_alarmSound->play();
         const EventLogWrite written = AppendEvents(m_dataDirectory, m_clock().date(), text);
         if (!written.written) {

@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMediaDevices>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -361,6 +362,19 @@ private slots:
         QVERIFY(lines[1].startsWith("[3] 2026-03-15 10:59:58 CH5 "));
         QCOMPARE(f.find<QLineEdit>("EdC4")->palette().color(QPalette::Base),
                  QColor(0xF3, 0xF5, 0xCB));
+    }
+
+    void alarmWithoutAudioOutputBeepsEachTime() {
+        if (!QMediaDevices::defaultAudioOutput().isNull())
+            QSKIP("this machine has an audio output");
+        PipelineFixture f;
+        f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[2].model, "KARN-5800");
+            boards[2].alarmHigh[5] = 0.001;
+        });
+        f.feed(2, classTwoLine(25.0));
+        f.feed(2, classTwoLine(25.0));
+        QCOMPARE(f.prompts.beeps, 2);
     }
 
     void alarmBackgroundIsRepaintedBetweenRecords() {
