@@ -377,6 +377,21 @@ private slots:
         QCOMPARE(f.prompts.beeps, 2);
     }
 
+    void elapseCursorBeforeTheStartCountsWholeDaysTowardsZero() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) { boards[0].elapsedAxis = 1; });
+        f.feed(0, "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n");
+        auto* chart = f.find<LiveChart>("Chart1");
+        chart->resize(800, 600);
+        chart->xAxis->setRange(-40.0 / 86400, 0);
+        chart->replot();
+        const QPoint at(qRound(chart->xAxis->coordToPixel(-20.0 / 86400)),
+                        chart->axisRect()->center().y());
+        w.Chart1MouseMove(0, at);
+        const QString shown = f.find<QLabel>("LblTime1")->text();
+        QVERIFY2(shown.startsWith("0 Day  00:00:"), qPrintable(shown));
+    }
+
     void alarmBackgroundIsRepaintedBetweenRecords() {
         PipelineFixture f;
         TForm1& w = f.startWith([](BoardConfigs& boards) {
