@@ -154,8 +154,9 @@ private slots:
         QCOMPARE(f.find<QPushButton>("OKBtn2")->text(), QString("저장"));
         QCOMPARE(f.find<QCheckBox>("ChkElapse")->text(), QString("경과시간  "));
         QCOMPARE(f.find<QLabel>("PlClient")->text(), QString("접속자 목록"));
-        QCOMPARE(f.find<QLabel>("PnlMTitle2")->toolTip(),
+        QCOMPARE(f.find<QWidget>("Memo2")->toolTip(),
                  QString("메모를 중지하려면 메모장을 더블클릭하세요."));
+        QVERIFY(f.find<QLabel>("PnlMTitle2")->toolTip().isEmpty());
         QCOMPARE(w.pages()->tabText(4), QString("Client"));
         QVERIFY(!f.find<QCheckBox>("ChbEnglish")->isChecked());
     }
