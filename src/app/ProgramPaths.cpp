@@ -22,7 +22,12 @@ QString ProgramPaths::exceptionLog() const {
     return file(exceptionLogName(m_kind));
 }
 QString ProgramPaths::alarmSound() const {
-    return file("alarm.wav");
+    // An installed program keeps its files per user, but the sound ships beside it.
+    const QString own = file("alarm.wav");
+    if (QFileInfo::exists(own) || !QCoreApplication::instance())
+        return own;
+    const QString shipped = QCoreApplication::applicationDirPath() + "/alarm.wav";
+    return QFileInfo::exists(shipped) ? shipped : own;
 }
 QString ProgramPaths::portMap() const {
     return file(programName(m_kind) + ".ports");
