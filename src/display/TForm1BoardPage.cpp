@@ -146,10 +146,9 @@ void TForm1::Chart1MouseMove(int b, const QPoint& position) {
         const double whole = std::trunc(x);
         const qint64 seconds =
             std::min<qint64>(std::llround(std::abs(x - whole) * 86400000.0) / 1000, 86399);
-        c.timeLabel->setText(QString::asprintf("%d Day  %02d:%02d:%02d", static_cast<int>(whole),
-                                               static_cast<int>(seconds / 3600),
-                                               static_cast<int>(seconds / 60 % 60),
-                                               static_cast<int>(seconds % 60)));
+        c.timeLabel->setText(QString::asprintf(
+            "%d Day  %02d:%02d:%02d", static_cast<int>(whole), static_cast<int>(seconds / 3600),
+            static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60)));
     } else {
         c.timeLabel->setText(QString::asprintf("%d-%02d-%02d  %02d:%02d:%02d", t.date().year(),
                                                t.date().month(), t.date().day(), t.time().hour(),

@@ -341,8 +341,7 @@ private slots:
         QVERIFY(w.ApplyConfigPages());
         QVERIFY(w.ApplyConfigPages()); // bound once
         QVERIFY(map.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(map.readAll()),
-                 "# mine\nCOM7=/dev/ttyS9\nCOM20=" + link + "\n");
+        QCOMPARE(QString::fromUtf8(map.readAll()), "# mine\nCOM7=/dev/ttyS9\nCOM20=" + link + "\n");
         QCOMPARE(w.boards()[1].comPort, 20);
         QCOMPARE(w.boards()[2].comPort, 21);
     }

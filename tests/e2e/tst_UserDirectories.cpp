@@ -40,9 +40,9 @@ void startLogger(QProcess& logger, const QString& program, const QStringList& ar
                  const QProcessEnvironment& env) {
     logger.setProcessEnvironment(env);
     if (asRoot())
-        logger.start("setpriv", QStringList{"--reuid=65534", "--regid=65534", "--clear-groups",
-                                            program} +
-                                    arguments);
+        logger.start("setpriv",
+                     QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", program} +
+                         arguments);
     else
         logger.start(program, arguments);
     QVERIFY2(logger.waitForStarted(), qPrintable(logger.errorString()));
@@ -72,8 +72,8 @@ class UserDirectoriesTest : public QObject {
 private slots:
     void readOnlyProgramDirectoryKeepsSettingsPerUser() {
         QTemporaryDir dir;
-        QFile(dir.path()).setPermissions(QFile::permissions(dir.path()) | QFile::ExeOther |
-                                         QFile::ReadOther);
+        QFile(dir.path())
+            .setPermissions(QFile::permissions(dir.path()) | QFile::ExeOther | QFile::ReadOther);
         const QString program = dir.filePath("program/Nimbar5610");
         QVERIFY(QDir().mkpath(dir.filePath("program")));
         QVERIFY(QFile::copy(qEnvironmentVariable("NIMBAR_BIN_DIR") + "/Nimbar5610", program));
@@ -119,8 +119,8 @@ private slots:
 
     void settingsFileInAReadOnlyFolderIsWrittenInPlace() {
         QTemporaryDir dir;
-        QFile(dir.path()).setPermissions(QFile::permissions(dir.path()) | QFile::ExeOther |
-                                         QFile::ReadOther);
+        QFile(dir.path())
+            .setPermissions(QFile::permissions(dir.path()) | QFile::ExeOther | QFile::ReadOther);
         const QString folder = dir.filePath("program");
         QVERIFY(QDir().mkpath(folder));
         QVERIFY(QDir().mkpath(dir.filePath("user")));
@@ -130,8 +130,8 @@ private slots:
         QVERIFY(saveBoardSettings(folder + "/Nimbar5610.SET", boards));
         giveToUser(folder);
         giveToUser(dir.filePath("user"));
-        QVERIFY(QFile(folder).setPermissions(QFile::ReadOwner | QFile::ExeOwner |
-                                             QFile::ReadOther | QFile::ExeOther));
+        QVERIFY(QFile(folder).setPermissions(QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                             QFile::ExeOther));
 
         QProcess logger;
         startLogger(logger, qEnvironmentVariable("NIMBAR_BIN_DIR") + "/Nimbar5610",
