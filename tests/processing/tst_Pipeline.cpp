@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QStatusBar>
