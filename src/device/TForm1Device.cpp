@@ -7,6 +7,7 @@
 #include "device/LineAcceptance.h"
 #include "processing/OutputControl.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QPushButton>
