@@ -9,12 +9,12 @@
 #include "processing/InvalidValue.h"
 #include "recording/RecordingFile.h"
 
+#include <QAudioDevice>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -384,11 +384,9 @@ private slots:
         f.feed(0, "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n");
         auto* chart = f.find<LiveChart>("Chart1");
         chart->resize(800, 600);
-        chart->xAxis->setRange(-40.0 / 86400, 0);
+        chart->setTimeWindow(-40.0 / 86400, 0);
         chart->replot();
-        const QPoint at(qRound(chart->xAxis->coordToPixel(-20.0 / 86400)),
-                        chart->axisRect()->center().y());
-        w.Chart1MouseMove(0, at);
+        w.Chart1MouseMove(0, chart->axisRect()->center()); // 20 s before the start
         const QString shown = f.find<QLabel>("LblTime1")->text();
         QVERIFY2(shown.startsWith("0 Day  00:00:"), qPrintable(shown));
     }
