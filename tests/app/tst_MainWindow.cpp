@@ -313,8 +313,8 @@ private slots:
         f.find<DirectoryListBox>("DirectoryListBox1")->setDirectory(foreign);
         QVERIFY(!first.ApplyConfigPages());
         QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/sub"));
-        QVERIFY(f.prompts.messages.last().startsWith("The data directory " + foreign +
-                                                     " cannot be stored"));
+        // In Korean: the first run starts in the default language.
+        QVERIFY(f.prompts.messages.last().startsWith(QString::fromUtf8("데이터 폴더 ") + foreign));
 
         QVERIFY(saveBoardSettings(f.paths(BuildKind::Logger).settingsFile(), first.boards()));
         f.window.reset();
