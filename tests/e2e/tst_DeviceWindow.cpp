@@ -20,6 +20,22 @@ void writePortMap(const WindowFixture& f, const QStringList& lines) {
     file.write(lines.join('\n').toUtf8() + '\n');
 }
 
+// Board A, type K, on the device as COM2, with its interlock box ticked.
+TForm1& startInterlocked(WindowFixture& f, const Simulator& device) {
+    writePortMap(f, {"COM2=" + device.link()});
+    f.writeSettings([](BoardConfigs& boards) {
+        boards[0].english = 1;
+        boards[0].comPort = 2;
+        boards[0].tcType = 1;
+        boards[0].cjcRefVolts = 5.0;
+        for (int ch = 1; ch < 9; ++ch)
+            boards[0].channelType[ch] = 1;
+    });
+    TForm1& w = f.start();
+    f.find<QCheckBox>("ChkR1")->click();
+    return w;
+}
+
 } // namespace
 
 class DeviceWindowTest : public QObject {
@@ -164,17 +180,7 @@ private slots:
         Simulator device(f.home.filePath("dev-d"), "KARN-5610",
                          {"--rate", "5", "--fixed-temp", "120"});
         QVERIFY(device.ready());
-        writePortMap(f, {"COM2=" + device.link()});
-        f.writeSettings([](BoardConfigs& boards) {
-            boards[0].english = 1;
-            boards[0].comPort = 2;
-            boards[0].tcType = 1;
-            boards[0].cjcRefVolts = 5.0;
-            for (int ch = 1; ch < 9; ++ch)
-                boards[0].channelType[ch] = 1;
-        });
-        TForm1& w = f.start();
-        f.find<QCheckBox>("ChkR1")->click();
+        TForm1& w = startInterlocked(f, device);
         QVERIFY(!f.find<QCheckBox>("ChkDOA1")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(w.runtimes()[0].lineReady, 5000);
         w.Timer1Timer();
@@ -196,17 +202,7 @@ private slots:
         Simulator device(f.home.filePath("dev-e"), "KARN-5610",
                          {"--rate", "5", "--fixed-temp", "120"});
         QVERIFY(device.ready());
-        writePortMap(f, {"COM2=" + device.link()});
-        f.writeSettings([](BoardConfigs& boards) {
-            boards[0].english = 1;
-            boards[0].comPort = 2;
-            boards[0].tcType = 1;
-            boards[0].cjcRefVolts = 5.0;
-            for (int ch = 1; ch < 9; ++ch)
-                boards[0].channelType[ch] = 1;
-        });
-        TForm1& w = f.start();
-        f.find<QCheckBox>("ChkR1")->click();
+        TForm1& w = startInterlocked(f, device);
         const auto tickWithLine = [&] {
             w.runtimes()[0].lineReady = false;
             QTRY_VERIFY_WITH_TIMEOUT(w.runtimes()[0].lineReady, 5000);
