@@ -95,6 +95,15 @@ void fillDefaultBoardConfigs(BoardConfigs& boards, const char* dataDirText);
 int boardTypeCode(const BoardConfig& board);
 // A channel type outside the table is read as millivolts.
 int channelTypeCode(const BoardConfig& board, int channel);
+// Recording and request intervals are 1..1000 s; a stored value outside reads as the nearest.
+inline constexpr int kMinInterval = 1;
+inline constexpr int kMaxInterval = 1000;
+inline int32_t boundedInterval(int32_t seconds) {
+    return seconds < kMinInterval ? kMinInterval : seconds > kMaxInterval ? kMaxInterval : seconds;
+}
+inline bool knownTypeCode(int code) {
+    return code >= 0 && code < kTypeCodeCount;
+}
 char typeLetter(int typeCode);
 // A negative port number means no port.
 int portNumber(const BoardConfig& board);

@@ -14,7 +14,7 @@ int runProgram(BuildKind kind, int argc, char** argv) {
     application.setApplicationName(name);
     application.setApplicationDisplayName(name);
 
-    ProgramPaths paths(kind, ProgramPaths::homeFromArguments(application.arguments()));
+    ProgramPaths paths(kind, ProgramPaths::homeFromArguments(kind, application.arguments()));
     application.setExceptionLog(ExceptionLog(paths.exceptionLog()));
 
     TForm1 window(kind, paths);

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace nimbar {
 
@@ -21,7 +22,12 @@ QString ProgramPaths::exceptionLog() const {
     return file(exceptionLogName(m_kind));
 }
 QString ProgramPaths::alarmSound() const {
-    return file("alarm.wav");
+    // An installed program keeps its files per user, but the sound ships beside it.
+    const QString own = file("alarm.wav");
+    if (QFileInfo::exists(own) || !QCoreApplication::instance())
+        return own;
+    const QString shipped = QCoreApplication::applicationDirPath() + "/alarm.wav";
+    return QFileInfo::exists(shipped) ? shipped : own;
 }
 QString ProgramPaths::portMap() const {
     return file(programName(m_kind) + ".ports");
@@ -35,16 +41,51 @@ QByteArray ProgramPaths::defaultDataDirText() const {
 #ifdef Q_OS_WIN
     const QString path = "C:\\" + folder;
 #else
-    const QString path = QDir::toNativeSeparators(QDir::homePath() + '/' + folder);
+    const QString path = "~/" + folder;
 #endif
     return encodeCp949(path, 80);
 }
 
-QString ProgramPaths::homeFromArguments(const QStringList& arguments) {
+QString ProgramPaths::homeFromArguments(BuildKind kind, const QStringList& arguments) {
     const qsizetype at = arguments.indexOf("--home");
     if (at >= 0 && at + 1 < arguments.size())
         return QDir(arguments.at(at + 1)).absolutePath();
-    return QCoreApplication::applicationDirPath();
+    const QString programDirectory = QCoreApplication::applicationDirPath();
+    if (QFileInfo(programDirectory).isWritable())
+        return programDirectory;
+    return userDataDirectory(kind);
+}
+
+QString ProgramPaths::userDataDirectory(BuildKind kind) {
+    // The base directory specification: a relative or empty XDG_DATA_HOME is ignored.
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + "/.local/share";
+    const QString directory = QDir::cleanPath(base + '/' + programName(kind));
+    QDir().mkpath(directory);
+    return directory;
+}
+
+QString expandDataDirectory(const QString& stored) {
+#ifndef Q_OS_WIN
+    if (stored == "~" || stored.startsWith("~/"))
+        return QDir::homePath() + stored.mid(1);
+#endif
+    return stored;
+}
+
+std::optional<QByteArray> dataDirectoryRecordText(const QString& directory, qsizetype maxBytes) {
+    QString text = directory;
+#ifndef Q_OS_WIN
+    const QString home = QDir::homePath();
+    if (home != "/" && (directory == home || directory.startsWith(home + '/')))
+        text = "~" + directory.mid(home.size());
+#endif
+    const QByteArray bytes = encodeCp949(text);
+    if (bytes.size() > maxBytes || bytes.contains('\0') ||
+        decodeCp949(bytes.constData(), static_cast<std::size_t>(bytes.size())) != text)
+        return std::nullopt;
+    return bytes;
 }
 
 } // namespace nimbar

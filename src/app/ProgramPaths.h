@@ -5,10 +5,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
 namespace nimbar {
 
 // The files that live in the program's directory. --home replaces that directory (tests, the
-// demo and read-only installs use it).
+// demo and read-only installs use it); a program directory that cannot be written is replaced by
+// the per-user data directory.
 class ProgramPaths {
 public:
     ProgramPaths(BuildKind kind, QString homeDirectory);
@@ -20,11 +23,15 @@ public:
     QString portMap() const;
     QString reportPicture() const;
 
-    // The data directory that a new settings record names, in the record's encoding.
+    // The data directory that a new settings record names, in the record's encoding. On Linux
+    // it is "~/Nimbar" ("~/Tessel"), expanded at start-up, so that it fits every home.
     QByteArray defaultDataDirText() const;
 
-    // --home DIR from the arguments, or the executable's directory.
-    static QString homeFromArguments(const QStringList& arguments);
+    // --home DIR from the arguments, else the executable's directory when it is writable, else
+    // the per-user data directory (installed programs): $XDG_DATA_HOME/<program>, by default
+    // ~/.local/share/<program>, created when missing.
+    static QString homeFromArguments(BuildKind kind, const QStringList& arguments);
+    static QString userDataDirectory(BuildKind kind);
 
 private:
     QString file(const QString& name) const;
@@ -32,5 +39,11 @@ private:
     BuildKind m_kind;
     QString m_home;
 };
+
+// A stored data directory as a path: a leading "~" stands for the user's home.
+QString expandDataDirectory(const QString& stored);
+// The record text of a data directory, with the home written as "~": nothing when the record
+// of maxBytes bytes cannot hold it exactly (too long, or characters outside code page 949).
+std::optional<QByteArray> dataDirectoryRecordText(const QString& directory, qsizetype maxBytes);
 
 } // namespace nimbar

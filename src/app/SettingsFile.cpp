@@ -22,9 +22,11 @@ bool readOver(const QString& path, void* destination, qint64 size) {
 }
 
 // The old file stays intact until the new one is complete, so a failed write at shutdown
-// never leaves a truncated settings file behind.
+// never leaves a truncated settings file behind. A directory where no new file can be made
+// (a read-only program folder holding a writable settings file) is written in place.
 bool writeWhole(const QString& path, const void* source, qint64 size) {
     QSaveFile file(path);
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     if (file.write(static_cast<const char*>(source), size) != size) {
@@ -37,8 +39,11 @@ bool writeWhole(const QString& path, const void* source, qint64 size) {
 } // namespace
 
 bool loadBoardSettings(const QString& path, BoardConfigs& boards, const char* defaultDataDir) {
-    if (readOver(path, boards.data(), kBoardSettingsFileSize))
+    if (readOver(path, boards.data(), kBoardSettingsFileSize)) {
+        for (BoardConfig& board : boards)
+            board.interval = boundedInterval(board.interval);
         return false;
+    }
     fillDefaultBoardConfigs(boards, defaultDataDir);
     return true;
 }
@@ -50,6 +55,8 @@ bool saveBoardSettings(const QString& path, const BoardConfigs& boards) {
 ClientSettings loadClientSettings(const QString& path, const char* defaultDataDir) {
     ClientSettings settings = defaultClientSettings(defaultDataDir);
     readOver(path, &settings, sizeof settings);
+    for (int32_t& interval : settings.interval)
+        interval = boundedInterval(interval);
     return settings;
 }
 

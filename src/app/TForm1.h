@@ -12,6 +12,7 @@
 #include "device/PortMap.h"
 #include "net/ClientPageBuilder.h"
 #include "processing/BoardRuntime.h"
+#include "processing/ChannelConversion.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -81,7 +82,8 @@ public:
 
     // Alarms and outputs.
     void EvaluateAlarms(int board, double now);
-    void AlarmAction(int board, int count, const QString& text, const QByteArray& outputCommand);
+    // False when the output command could not be sent.
+    bool AlarmAction(int board, int count, const QString& text, const QByteArray& outputCommand);
     void EdHighA1KeyUp(int board, int channel);
     void EdLowA1KeyUp(int board, int channel);
     void ChkAlA1Click(int board, int channel);
@@ -103,14 +105,14 @@ public:
     void ComPort5RxChar(int count);
     void TimerCTimer();
 
-    // Sends a command to a board's device when its port is open.
-    void writeBoardCommand(int board, const QByteArray& command);
+    // Sends a command to a board's device when its port is open; false when it was not sent.
+    bool writeBoardCommand(int board, const QByteArray& command);
 
     // Closing. FormCloseQuery asks and, on OK, shuts down; false keeps the program running.
     bool FormCloseQuery();
     void FormClose();
     void MMExitClick();
-    // SIGTERM / SIGINT: the shutdown sequence without the confirmation box, then close.
+    // SIGTERM / SIGINT / SIGHUP: the shutdown sequence without the confirmation box, then close.
     void shutdownWithoutConfirmation();
 
     // Network sharing: the server (logger build) and the board connections (client build).
@@ -133,6 +135,8 @@ public:
     void FillConfigPage(int board);
     bool ApplyConfigPages();
     int PortNumberOf(const QComboBox* combo) const;
+    // Where the adapters' stable links are looked up; tests give their own.
+    void setSerialByIdDirectory(const QString& directory) { m_serialByIdDirectory = directory; }
     void SelectPort(QComboBox* combo, int portNumber);
     int RangeIndexOf(int board, double millivolts) const;
     void OKBtn1Click(int board);
@@ -188,6 +192,10 @@ private:
     void endExchange(int board);
     void applyConfigReport(int board, const QByteArray& frame);
     void refreshRangeCombos(int board);
+    // Binds a rule-named USB port to its adapter's by-id link in the port map file.
+    void bindPortToAdapter(int portNumber);
+    // The "Use" box and Tref text; a text that is not a number gives a NaN temperature.
+    FixedReference readFixedReference();
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
@@ -199,10 +207,12 @@ private:
     void setupBoards();
     void openDataDirectory(const QString& directory);
     void chooseLanguage(bool english);
-    void shutdownLogger();
-    void shutdownClient();
-    void saveLoggerSettings();
-    void saveClientSettingsRecord();
+    // Each returns false when the settings file could not be written.
+    bool shutdownLogger();
+    bool shutdownClient();
+    bool saveLoggerSettings();
+    bool saveClientSettingsRecord();
+    QString settingsNotSavedText() const;
 
     // Runs a handler; an exception that escapes it goes to the exception log, never to the user.
     template <typename Handler> void guarded(Handler&& handler);
@@ -227,6 +237,7 @@ private:
     QTimer m_reopenTimer;
     std::array<ComPort*, 5> m_ports{};
     PortMap m_portMap;
+    QString m_serialByIdDirectory = kSerialByIdDirectory;
     // A greeting that failed inside the after-open handler, for the opener to handle.
     std::exception_ptr m_greetingError;
     int m_exchangeBoard = 0;
@@ -240,6 +251,7 @@ private:
     bool m_started = false;
     bool m_firstRun = false;
     bool m_shutdownDone = false;
+    bool m_badFixedReference = false;
     QString m_dataDirectory;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     AlarmSound* m_alarmSound = nullptr;

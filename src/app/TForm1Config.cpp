@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 
 #include "app/DirectoryListBox.h"
+#include "device/ComPort.h"
 #include "display/LiveChart.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QTabWidget>
 
 #include <bit>
+#include <cstring>
 
 namespace nimbar {
 
@@ -149,7 +151,14 @@ bool TForm1::ApplyConfigPages() {
     BoardConfig& first = m_boards[0];
     first.english = m_options.englishBox->isChecked() ? 1 : 0;
     first.elapsedAxis = m_options.elapseBox->isChecked() ? 1 : 0;
-    setFieldText(first.dataDir, m_dataDirectory.left(80));
+    // A directory the record cannot hold exactly would be stored as another one, and the next
+    // start would record there: it is refused and the stored one kept.
+    const auto directoryText = dataDirectoryRecordText(m_dataDirectory, sizeof first.dataDir - 1);
+    if (directoryText) {
+        std::memset(first.dataDir, 0, sizeof first.dataDir);
+        std::memcpy(first.dataDir, directoryText->constData(),
+                    static_cast<std::size_t>(directoryText->size()));
+    }
 
     // Each number is stored as soon as it is read: an invalid one stops the apply there.
     const auto take = [](QLineEdit* edit, double& field) {
@@ -164,6 +173,8 @@ bool TForm1::ApplyConfigPages() {
             BoardControls& c = m_controls[b];
             board.boardIndex = b;
             board.comPort = PortNumberOf(c.portCombo);
+            if (m_kind == BuildKind::Logger)
+                bindPortToAdapter(board.comPort);
             if (c.sensorGroup->itemIndex() >= 0)
                 board.tcType = c.sensorGroup->itemIndex();
             if (!take(c.refEdit, board.cjcRefVolts) || !take(c.a1Edit, board.corrA1) ||
@@ -184,8 +195,16 @@ bool TForm1::ApplyConfigPages() {
         }
         return true;
     };
-    if (apply())
-        return true;
+    if (apply()) {
+        if (directoryText)
+            return true;
+        m_prompts->beep();
+        m_prompts->showMessage(
+            this, tr("The data directory %1 cannot be stored: its path is longer than 80 bytes or "
+                     "holds characters outside code page 949. Choose another one.")
+                      .arg(m_dataDirectory));
+        return false;
+    }
     m_prompts->beep();
     m_prompts->showMessage(this, tr("Invalid data"));
     return false;
@@ -199,9 +218,45 @@ int TForm1::PortNumberOf(const QComboBox* combo) const {
     return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
+void TForm1::bindPortToAdapter(int portNumber) {
+    // Kernel numbers of USB adapters change with the order they appear in; the by-id link
+    // follows the adapter itself.
+    if (portNumber < 1 || !m_portMap.mappedPath(portNumber).isEmpty())
+        return;
+    const QString device = systemPortForComNumber(portNumber);
+    if (!device.startsWith("/dev/ttyUSB") && !device.startsWith("/dev/ttyACM"))
+        return;
+    const QString link = serialByIdLink(m_serialByIdDirectory, device);
+    if (link.isEmpty())
+        return;
+    if (!appendPortBinding(m_paths.portMap(), portNumber, link)) {
+        ShowStatus(tr("Cannot write %1: COM%2 stays bound to %3.")
+                       .arg(m_paths.portMap())
+                       .arg(portNumber)
+                       .arg(device));
+        return;
+    }
+    m_portMap.insert(portNumber, link);
+    for (ComPort* port : m_ports)
+        port->SetPortMap(m_portMap);
+}
+
 void TForm1::SelectPort(QComboBox* combo, int portNumber) {
-    const int index = portNumber < 1 ? -1 : combo->findText(QString("COM%1").arg(portNumber));
-    combo->setCurrentIndex(index > 0 ? index : 0);
+    if (portNumber < 1) {
+        combo->setCurrentIndex(0);
+        return;
+    }
+    const QString name = QString("COM%1").arg(portNumber);
+    int index = combo->findText(name);
+    if (index <= 0) {
+        // A configured device that is unplugged now stays configured: OK must not turn it
+        // into "No Use". It takes its place in the text order of the present ones.
+        index = 1;
+        while (index < combo->count() && combo->itemText(index) < name)
+            ++index;
+        combo->insertItem(index, name);
+    }
+    combo->setCurrentIndex(index);
 }
 
 int TForm1::RangeIndexOf(int b, double millivolts) const {

@@ -15,6 +15,8 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 namespace nimbar {
 
@@ -34,15 +36,15 @@ void TForm1::closeEvent(QCloseEvent* event) {
 bool TForm1::FormCloseQuery() {
     if (!m_prompts->confirm(this, tr("Program Terminating... "), tr("Exit Confirmation")))
         return false;
+    bool saved = true;
     try {
-        if (m_kind == BuildKind::Logger)
-            shutdownLogger();
-        else
-            shutdownClient();
+        saved = m_kind == BuildKind::Logger ? shutdownLogger() : shutdownClient();
     } catch (...) {
         // The rest of the sequence is skipped; the program still closes.
     }
     m_shutdownDone = true;
+    if (!saved)
+        m_prompts->showMessage(this, settingsNotSavedText());
     return true;
 }
 
@@ -50,10 +52,10 @@ void TForm1::shutdownWithoutConfirmation() {
     if (!m_shutdownDone) {
         m_shutdownDone = true;
         guarded([this] {
-            if (m_kind == BuildKind::Logger)
-                shutdownLogger();
-            else
-                shutdownClient();
+            const bool saved = m_kind == BuildKind::Logger ? shutdownLogger() : shutdownClient();
+            // No one may be at the screen: the line goes where the service manager logs.
+            if (!saved)
+                std::fprintf(stderr, "%s\n", settingsNotSavedText().toLocal8Bit().constData());
         });
     }
     close();
@@ -67,12 +69,12 @@ void TForm1::FormClose() {
 
 // Stopped before the start-up step loaded anything: there is nothing to save, and saving the
 // empty records would overwrite the settings file.
-void TForm1::shutdownLogger() {
+bool TForm1::shutdownLogger() {
     if (!m_started)
-        return;
+        return true;
     m_timer1.stop();
     m_reopenTimer.stop();
-    saveLoggerSettings();
+    const bool saved = saveLoggerSettings();
     m_server->broadcastClosing();
     QThread::msleep(NetServer::kBroadcastPauseMs);
     QCoreApplication::processEvents();
@@ -81,17 +83,22 @@ void TForm1::shutdownLogger() {
     m_clientPage.listMemo->clear();
     m_server->clearClientList();
     m_server->closeAll();
+    return saved;
 }
 
-void TForm1::shutdownClient() {
+bool TForm1::shutdownClient() {
     if (!m_started)
-        return;
+        return true;
     m_timer2.stop();
     m_client->closeAll();
-    saveClientSettingsRecord();
+    return saveClientSettingsRecord();
 }
 
-void TForm1::saveLoggerSettings() {
+QString TForm1::settingsNotSavedText() const {
+    return tr("The settings could not be saved to %1.").arg(m_paths.settingsFile());
+}
+
+bool TForm1::saveLoggerSettings() {
     const int queueLength = m_options.queueUpDown->value();
     for (int b = 0; b < kBoardCount; ++b) {
         BoardConfig& board = m_boards[b];
@@ -101,19 +108,23 @@ void TForm1::saveLoggerSettings() {
         for (int ch = 1; ch < kChannelCount; ++ch)
             takeAlarmLimits(board, ch, c.highEdit[ch]->text(), c.lowEdit[ch]->text());
     }
-    saveBoardSettings(m_paths.settingsFile(), m_boards);
+    return saveBoardSettings(m_paths.settingsFile(), m_boards);
 }
 
-void TForm1::saveClientSettingsRecord() {
+bool TForm1::saveClientSettingsRecord() {
     ClientSettings& s = m_clientSettings;
     s.english = m_options.englishBox->isChecked() ? 1 : 0;
     s.elapsedAxis = m_options.elapseBox->isChecked() ? 1 : 0;
-    setFieldText(s.dataDir, m_dataDirectory.left(81));
+    // A directory the record cannot hold exactly keeps the stored one.
+    if (const auto text = dataDirectoryRecordText(m_dataDirectory, sizeof s.dataDir - 1)) {
+        std::memset(s.dataDir, 0, sizeof s.dataDir);
+        std::memcpy(s.dataDir, text->constData(), static_cast<std::size_t>(text->size()));
+    }
     const QComboBox* addresses = m_controls[0].addressCombo;
     s.serverCount = std::min(addresses->count(), kMaxServerAddresses);
     for (int i = 0; i < s.serverCount; ++i)
         setFieldText(s.serverAddress[i], addresses->itemText(i).left(24));
-    saveClientSettings(m_paths.settingsFile(), s);
+    return saveClientSettings(m_paths.settingsFile(), s);
 }
 
 } // namespace nimbar

@@ -18,6 +18,8 @@ sigset_t terminationSet() {
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
+    // Closing the terminal that started the program: shut down as on SIGTERM.
+    sigaddset(&set, SIGHUP);
     return set;
 }
 } // namespace

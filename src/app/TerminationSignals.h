@@ -6,8 +6,8 @@ class QSocketNotifier;
 
 namespace nimbar {
 
-// Turns SIGTERM and SIGINT into a signal on the message loop, so that a service manager or a
-// terminal stops the program through its ordinary shutdown. Call block() in main() before any
+// Turns SIGTERM, SIGINT and SIGHUP into a signal on the message loop, so that a service manager or
+// a terminal stops the program through its ordinary shutdown. Call block() in main() before any
 // thread starts: the signals are then taken from a signalfd instead of interrupting a thread.
 class TerminationSignals : public QObject {
     Q_OBJECT

@@ -3,7 +3,8 @@
 namespace nimbar {
 
 bool ConfigFrameCollector::feed(char c) {
-    if (c == 'S') {
+    // An 'S' inside a frame is content (a type-S channel); only one outside starts a frame.
+    if (c == 'S' && !m_collecting) {
         m_collecting = true;
         m_frame = QByteArrayLiteral("S");
         return false;

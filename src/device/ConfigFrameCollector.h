@@ -4,8 +4,9 @@
 
 namespace nimbar {
 
-// Collects the configuration report from the characters a port delivers: an 'S' (re)starts a
-// frame, every other character is added while collecting, and the first 'E' closes it. What
+// Collects the configuration report from the characters a port delivers: an 'S' outside a
+// frame starts one, every character is added while collecting ('S' of a type-S channel
+// included), and the first 'E' closes it. What
 // comes outside a frame is dropped. A frame that grows beyond kMaxFrame without its 'E' is
 // given up, so that a device streaming something else cannot fill the memory.
 class ConfigFrameCollector {

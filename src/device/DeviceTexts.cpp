@@ -66,6 +66,10 @@ QString portMapErrorText(const QString& fileName, const QList<int>& lines, bool 
     for (int line : lines)
         numbers << QString::number(line);
     const QString list = numbers.join(QStringLiteral(", "));
+    // Line 0 stands for the whole file.
+    if (lines == QList<int>{0})
+        return korean ? QStringLiteral("%1 파일을 읽을 수 없습니다.").arg(fileName)
+                      : QStringLiteral("%1 cannot be read.").arg(fileName);
     if (korean)
         return QStringLiteral("%1: %2번째 줄은 COM<n>=<장치> 형식이 아니어서 무시했습니다.")
             .arg(fileName, list);

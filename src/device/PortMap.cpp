@@ -1,5 +1,6 @@
 #include "device/PortMap.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
@@ -177,6 +178,31 @@ QString systemPortForComNumber(int number) {
     }
     return {};
 #endif
+}
+
+QString serialByIdLink(const QString& byIdDirectory, const QString& devicePath) {
+    const QDir directory(byIdDirectory);
+    const QStringList links = directory.entryList(QDir::System | QDir::Files, QDir::Name);
+    for (const QString& name : links) {
+        const QFileInfo link(directory.filePath(name));
+        if (link.isSymLink() && QDir::cleanPath(link.symLinkTarget()) == devicePath)
+            return link.filePath();
+    }
+    return {};
+}
+
+bool appendPortBinding(const QString& filePath, int number, const QString& devicePath) {
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    // A last line without its line end would swallow the new binding.
+    const QByteArray line = QStringLiteral("COM%1=%2\n").arg(number).arg(devicePath).toUtf8();
+    const qint64 size = file.size();
+    QByteArray text;
+    if (size > 0 && file.seek(size - 1) && file.read(1) != "\n")
+        text += '\n';
+    text += line;
+    return file.seek(size) && file.write(text) == text.size() && file.flush();
 }
 
 QStringList EnumComPorts(const PortMap& map) {

@@ -65,6 +65,13 @@ QString comNameForSystemPort(QStringView systemPort);
 // The naming rule backwards: the device path of COM<n>; empty if the rule has none.
 QString systemPortForComNumber(int number);
 
+// Where udev names USB serial adapters after their make and serial number.
+inline constexpr char kSerialByIdDirectory[] = "/dev/serial/by-id";
+// The link in byIdDirectory that leads to devicePath ("/dev/ttyUSB0"); empty when none does.
+QString serialByIdLink(const QString& byIdDirectory, const QString& devicePath);
+// Adds "COM<number>=<devicePath>" as a line of the port map file; false when it cannot.
+bool appendPortBinding(const QString& filePath, int number, const QString& devicePath);
+
 // The names the port combos list: the bindings of map and the serial ports present on the
 // machine, by comNames.
 QStringList EnumComPorts(const PortMap& map);

@@ -7,6 +7,7 @@
 #include "device/LineAcceptance.h"
 #include "processing/OutputControl.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QPushButton>
@@ -129,6 +130,9 @@ void TForm1::ComPort1AfterOpen(int b) {
     ComPort* port = comPort(b);
     port->ClearBuffer(true, true);
     port->WriteStr(kCmdStartStream.toByteArray());
+    // A device that was away missed the output changes meanwhile: it gets the current state.
+    if (m_portLost[static_cast<std::size_t>(b)] && m_controls[b].interlockBox->isChecked())
+        port->WriteStr(outputStateCommand(m_runtimes[b].modelClass, m_runtimes[b].doState));
     ShowStatus(portOpenedText(port->Port(), m_korean));
 }
 
@@ -140,15 +144,17 @@ void TForm1::ComPort1RxFlag(int b) {
         port->ClearBuffer(true, true);
 }
 
-void TForm1::writeBoardCommand(int b, const QByteArray& command) {
+bool TForm1::writeBoardCommand(int b, const QByteArray& command) {
     ComPort* port = comPort(b);
     if (!port->Connected())
-        return;
+        return false;
     // A command that cannot be written must not end the pipeline step that sent it.
     try {
         port->WriteStr(command);
+        return true;
     } catch (const PortError& error) {
         m_exceptionLog.append(port->metaObject()->className(), error.what());
+        return false;
     }
 }
 

@@ -105,7 +105,6 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
     layout->setSpacing(0);
     c.memoTitle =
         tagged(new QLabel("  Count     Date      Time ", box), "PnlMTitle" + n(board), board);
-    c.memoTitle->setToolTip("Double click the memo to pause scrolling");
     c.memoTitle->setFrameShape(QFrame::Panel);
     layout->addWidget(c.memoTitle);
     QStringList columns;
@@ -113,6 +112,7 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
         columns << QString("CH%1").arg(ch);
     layout->addWidget(new QLabel(columns.join("   "), box));
     c.memo = tagged(new BoardMemo(box), "Memo" + n(board), board);
+    c.memo->setToolTip("Double click the memo to pause scrolling");
     layout->addWidget(c.memo);
     return box;
 }

@@ -168,6 +168,8 @@ void LiveChart::setAlarmBackground(bool alarm) {
         return;
     m_alarmBackground = alarm;
     setBackground(alarm ? Qt::yellow : Qt::white);
+    // Shown now, not at the next recorded point, which may be an interval away.
+    replot(QCustomPlot::rpQueuedReplot);
 }
 
 void LiveChart::refresh() {

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -58,6 +59,7 @@ struct TimeWindow {
 TimeWindow timeWindowOf(int interval) {
     if (interval == 0)
         return {SecondsToTime(35), SecondsToTime(5)};
+    interval = boundedInterval(interval); // a received record may hold anything
     return {SecondsToTime(35 * interval), SecondsToTime(5 * interval)};
 }
 
@@ -139,9 +141,14 @@ void TForm1::Chart1MouseMove(int b, const QPoint& position) {
     const double x = c.chart->timeAtPixel(position.x());
     const QDateTime t = fromDateTimeValue(x);
     if (m_elapse) {
-        const int days = static_cast<int>(std::floor(x));
-        c.timeLabel->setText(QString::asprintf("%d Day  %02d:%02d:%02d", days, t.time().hour(),
-                                               t.time().minute(), t.time().second()));
+        // Whole days towards zero and the time of the rest, so that a point 20 s before the
+        // start reads 0 Day 00:00:20, not -1 Day 23:59:40.
+        const double whole = std::trunc(x);
+        const qint64 seconds =
+            std::min<qint64>(std::llround(std::abs(x - whole) * 86400000.0) / 1000, 86399);
+        c.timeLabel->setText(QString::asprintf(
+            "%d Day  %02d:%02d:%02d", static_cast<int>(whole), static_cast<int>(seconds / 3600),
+            static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60)));
     } else {
         c.timeLabel->setText(QString::asprintf("%d-%02d-%02d  %02d:%02d:%02d", t.date().year(),
                                                t.date().month(), t.date().day(), t.time().hour(),

@@ -33,19 +33,19 @@ QByteArray makeTone() {
 
 } // namespace
 
-AlarmSound::AlarmSound(QString wavePath, QObject* parent)
-    : QObject(parent), m_wavePath(std::move(wavePath)) {}
+AlarmSound::AlarmSound(QString wavePath, std::function<void()> beep, QObject* parent)
+    : QObject(parent), m_wavePath(std::move(wavePath)), m_beep(std::move(beep)) {}
 
 AlarmSound::~AlarmSound() = default;
 
 void AlarmSound::play() {
-    if (m_noOutput)
-        return;
     if (QMediaDevices::defaultAudioOutput().isNull()) {
-        m_noOutput = true;
+        if (m_beep)
+            m_beep();
         return;
     }
-    if (QFileInfo::exists(m_wavePath))
+    const bool waveBroken = m_effect && m_effect->status() == QSoundEffect::Error;
+    if (QFileInfo(m_wavePath).isReadable() && !waveBroken)
         playWave();
     else
         playTone();
@@ -54,6 +54,11 @@ void AlarmSound::play() {
 void AlarmSound::playWave() {
     if (!m_effect) {
         m_effect = new QSoundEffect(this);
+        // A file that turns out not to be a playable wave gives the tone instead of silence.
+        connect(m_effect, &QSoundEffect::statusChanged, this, [this] {
+            if (m_effect->status() == QSoundEffect::Error)
+                playTone();
+        });
         m_effect->setSource(QUrl::fromLocalFile(m_wavePath));
     }
     if (!m_effect->isPlaying())

@@ -41,6 +41,9 @@ struct BoardRuntime {
     bool lampOn = false;
     // The record that could not be written, reported once per file until a write succeeds.
     QString lostRecordFile;
+    // A class-0 thermocouple board without its reference voltage was reported; cleared once it
+    // is set, so that it is said again if it is lost.
+    bool refVoltsMissingReported = false;
 
     // Derived from the board's record by the board setup; the pipeline only reads them.
     int modelClass = 0;

@@ -76,13 +76,20 @@ void TForm1::EvaluateAlarms(int b, double now) {
         ShowStatus(message);
     for (int ch = 1; ch < kChannelCount; ++ch)
         paintValueBox(c.valueEdit[ch], result.alarm[static_cast<std::size_t>(ch)]);
+    const int32_t doState = runtime.doState;
+    const int32_t prevDoState = runtime.prevDoState;
     runtime.prevDoState = result.prevDoState;
     runtime.doState = result.doState;
-    AlarmAction(b, result.count, result.alarmText,
-                m_kind == BuildKind::Logger ? result.outputCommand : QByteArray());
+    // An output command that did not reach the device leaves the outputs as they were, so the
+    // next line finds the change again and sends it.
+    if (!AlarmAction(b, result.count, result.alarmText,
+                     m_kind == BuildKind::Logger ? result.outputCommand : QByteArray())) {
+        runtime.doState = doState;
+        runtime.prevDoState = prevDoState;
+    }
 }
 
-void TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray& outputCommand) {
+bool TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray& outputCommand) {
     BoardControls& c = m_controls[b];
     if (count <= 0) {
         c.chart->setAlarmBackground(false);
@@ -92,7 +99,8 @@ void TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray
             c.memo->appendPlainText(alarmMemoLine());
         c.chart->setAlarmBackground(true);
         if (!m_alarmSound)
-            m_alarmSound = new AlarmSound(m_paths.alarmSound(), this);
+            m_alarmSound = new AlarmSound(
+                m_paths.alarmSound(), [this] { m_prompts->beep(); }, this);
         m_alarmSound->play();
         const EventLogWrite written = AppendEvents(m_dataDirectory, m_clock().date(), text);
         if (!written.written) {
@@ -101,8 +109,7 @@ void TForm1::AlarmAction(int b, int count, const QString& text, const QByteArray
             ShowStatus(message);
         }
     }
-    if (!outputCommand.isEmpty())
-        writeBoardCommand(b, outputCommand);
+    return outputCommand.isEmpty() || writeBoardCommand(b, outputCommand);
 }
 
 void TForm1::EdHighA1KeyUp(int b, int ch) {

@@ -19,7 +19,7 @@
 #include <QPlainTextEdit>
 
 #include <cmath>
-#include <stdexcept>
+#include <limits>
 
 namespace nimbar {
 
@@ -64,6 +64,13 @@ void TForm1::ProcessLine(int b, const char* line) {
     } else {
         if (runtime.modelClass == 0) {
             reference = CjTempFromSensor(codes[0] * runtime.scale[0], board.cjcRefVolts);
+            // Without Vs the reference and every thermocouple are invalid and hidden: say why.
+            const bool missing = !(board.cjcRefVolts > 0.0);
+            if (missing && !runtime.refVoltsMissingReported)
+                ShowStatus(tr("DAQ%1: the reference voltage Vs is not set, so CH0 and the "
+                              "thermocouple channels are invalid.")
+                               .arg(b + 1));
+            runtime.refVoltsMissingReported = missing;
         } else if (const auto field = referenceField(line, kLineBufferSize)) {
             reference = CjTempFromFixedPoint(*field) + board.cjcRefVolts;
         }
@@ -76,28 +83,25 @@ void TForm1::ProcessLine(int b, const char* line) {
     runtime.values[0] = reference.value_or(InvalidValue);
     runtime.status[0] = reference ? 0 : 1;
 
-    // The fixed reference is read when the first thermocouple channel needs it; a text that
-    // is not a number ends this call there, and the line is tried again at the next tick.
+    // The fixed reference is read once per line; a text that is not a number makes this
+    // board's thermocouple channels invalid instead of stopping the tick for every board.
     std::optional<FixedReference> fixedReference;
     for (int ch = 1; ch < kChannelCount; ++ch) {
         const int typeCode = channelTypeCode(board, ch);
         std::optional<double> value =
             CodeToMillivolts(codes[static_cast<std::size_t>(ch)], runtime.scale[ch], board.corrA1,
                              board.corrA0, board.gainT1[ch], board.offsetT0[ch]);
+        // A type code outside the letters (a foreign file or record) has no meaning to
+        // convert by: the channel is invalid rather than shown as millivolts.
+        if (!knownTypeCode(board.channelType[ch]))
+            value.reset();
         if (value && !isLinear(runtime.typeLetter, typeCode)) {
-            if (!fixedReference) {
-                fixedReference = FixedReference{};
-                if (m_options.trefBox->isChecked()) {
-                    const auto typed = parseNumber(m_options.trefEdit->text());
-                    if (!typed)
-                        throw std::invalid_argument(("'" + m_options.trefEdit->text() +
-                                                     "' is not a valid floating point value")
-                                                        .toStdString());
-                    fixedReference = FixedReference{true, *typed};
-                }
-            }
-            value =
-                ConvertChannel(runtime.typeLetter, typeCode, *value, reference, *fixedReference);
+            if (!fixedReference)
+                fixedReference = readFixedReference();
+            value = fixedReference->use && !std::isfinite(fixedReference->tempC)
+                        ? std::nullopt
+                        : ConvertChannel(runtime.typeLetter, typeCode, *value, reference,
+                                         *fixedReference);
         }
         runtime.values[ch] = value.value_or(InvalidValue);
         runtime.status[ch] = value ? 0 : 1;
@@ -146,6 +150,22 @@ void TForm1::ProcessLine(int b, const char* line) {
         runtime.chartOrigin = runtime.lastX;
     }
     c.chart->refresh();
+}
+
+FixedReference TForm1::readFixedReference() {
+    if (!m_options.trefBox->isChecked()) {
+        m_badFixedReference = false;
+        return {};
+    }
+    const QString text = m_options.trefEdit->text();
+    if (const auto typed = parseNumber(text)) {
+        m_badFixedReference = false;
+        return FixedReference{true, *typed};
+    }
+    if (!m_badFixedReference)
+        ShowStatus(tr("Tref = '%1' is not a number: thermocouple channels are invalid.").arg(text));
+    m_badFixedReference = true;
+    return FixedReference{true, std::numeric_limits<double>::quiet_NaN()};
 }
 
 void TForm1::startRecordingFile(int b, const QDateTime& now) {

@@ -123,6 +123,8 @@ private slots:
         QVERIFY(!loadBoardSettings(dir.filePath("s.SET"), boards, "D"));
         QCOMPARE(bytesOf(boards[0]), bytesOf(first));
         for (int b = 1; b < 4; ++b) {
+            QCOMPARE(boards[b].interval, 1); // the nearest sound interval
+            boards[b].interval = 0;
             QCOMPARE(bytesOf(boards[b]), QByteArray(1160, '\0'));
             QCOMPARE(portNumber(boards[b]), 0);
         }
@@ -147,6 +149,7 @@ private slots:
         QCOMPARE(boardTypeCode(boards[0]), kTypePerChannel);
         QCOMPARE(typeLetter(boardTypeCode(boards[0])), 'H');
         QCOMPARE(portNumber(boards[0]), 0);
+        QCOMPARE(boards[0].interval, 1000); // 35 intervals must not overflow
         for (int ch = 0; ch < 9; ++ch)
             QCOMPARE(channelTypeCode(boards[0], ch), 0);
         QCOMPARE(typeLetter(-1), 'V');
@@ -170,6 +173,7 @@ private slots:
         settings = loadClientSettings(dir.filePath("c.SET"), "D");
         QCOMPARE(usableServerCount(settings), 10);
         QCOMPARE(usableRemoteBoard(settings, 1), 0);
+        QCOMPARE(settings.interval[0], 1000);
         QCOMPARE(bytesOf(settings).mid(100), QByteArray(272, '\0'));
         QVERIFY(saveClientSettings(dir.filePath("c.SET"), settings));
         QCOMPARE(QFileInfo(dir.filePath("c.SET")).size(), 372);

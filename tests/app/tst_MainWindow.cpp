@@ -1,11 +1,14 @@
 // The main window driven offscreen by control name: start-up, configuration pages, captions,
 // main timer and shutdown.
 #include "WindowFixture.h"
+#include "app/DirectoryListBox.h"
 #include "app/RecordText.h"
+#include "app/SettingsFile.h"
 #include "app/TForm1.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -126,6 +129,13 @@ private slots:
         QCOMPARE(w.statusText(), QString("kept"));
     }
 
+    void unreadablePortMapIsSaidSo() {
+        WindowFixture f;
+        QDir().mkpath(f.paths(BuildKind::Logger).portMap()); // a folder is read by no one
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
+        QCOMPARE(f.start().statusText(), QString("Nimbar5610.ports cannot be read."));
+    }
+
     void koreanStartShowsKoreanCaptions() {
         WindowFixture f;
         f.writeSettings([](BoardConfigs&) {});
@@ -144,8 +154,9 @@ private slots:
         QCOMPARE(f.find<QPushButton>("OKBtn2")->text(), QString("저장"));
         QCOMPARE(f.find<QCheckBox>("ChkElapse")->text(), QString("경과시간  "));
         QCOMPARE(f.find<QLabel>("PlClient")->text(), QString("접속자 목록"));
-        QCOMPARE(f.find<QLabel>("PnlMTitle2")->toolTip(),
+        QCOMPARE(f.find<QWidget>("Memo2")->toolTip(),
                  QString("메모를 중지하려면 메모장을 더블클릭하세요."));
+        QVERIFY(f.find<QLabel>("PnlMTitle2")->toolTip().isEmpty());
         QCOMPARE(w.pages()->tabText(4), QString("Client"));
         QVERIFY(!f.find<QCheckBox>("ChbEnglish")->isChecked());
     }
@@ -281,6 +292,60 @@ private slots:
         QCOMPARE(w.boards()[2].corrA1, 1.0);
     }
 
+    void dataDirectoryIsStoredUnderTheHomeOrRefused() {
+        WindowFixture f;
+        const QString home = f.home.filePath(QString::fromUtf8("jos\u00e9"));
+        QDir().mkpath(home + "/sub");
+        qputenv("HOME", home.toUtf8());
+        TForm1& first = f.start(); // first run: the default directory
+        QCOMPARE(first.dataDirectory(), home + "/Nimbar");
+        QVERIFY(QDir(home + "/Nimbar").exists());
+        f.find<QCheckBox>("ChbEnglish")->setChecked(true);
+        QVERIFY(first.ApplyConfigPages());
+        QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/Nimbar"));
+
+        f.find<DirectoryListBox>("DirectoryListBox1")->setDirectory(home + "/sub");
+        QVERIFY(first.ApplyConfigPages());
+        QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/sub"));
+
+        const QString foreign = f.home.filePath(QString::fromUtf8("caf\u00e9"));
+        QDir().mkpath(foreign);
+        f.find<DirectoryListBox>("DirectoryListBox1")->setDirectory(foreign);
+        QVERIFY(!first.ApplyConfigPages());
+        QCOMPARE(QByteArray(first.boards()[0].dataDir), QByteArray("~/sub"));
+        // In Korean: the first run starts in the default language.
+        QVERIFY(f.prompts.messages.last().startsWith(QString::fromUtf8("데이터 폴더 ") + foreign));
+
+        QVERIFY(saveBoardSettings(f.paths(BuildKind::Logger).settingsFile(), first.boards()));
+        f.window.reset();
+        QCOMPARE(f.start().dataDirectory(), home + "/sub");
+    }
+
+    void usbPortIsBoundToItsAdapterAtOK() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[1].comPort = 20; // ttyUSB3, which has a by-id link
+            boards[2].comPort = 21; // ttyUSB4, which has none
+        });
+        const QString portMap = f.paths(BuildKind::Logger).portMap();
+        QFile map(portMap);
+        QVERIFY(map.open(QIODevice::WriteOnly));
+        map.write("# mine\nCOM7=/dev/ttyS9");
+        map.close();
+        QDir().mkpath(f.home.filePath("by-id"));
+        const QString link = f.home.filePath("by-id/usb-FTDI_FT232R_A1B2C3-if00-port0");
+        QVERIFY(QFile::link("/dev/ttyUSB3", link));
+        TForm1& w = f.start();
+        w.setSerialByIdDirectory(f.home.filePath("by-id"));
+        QVERIFY(w.ApplyConfigPages());
+        QVERIFY(w.ApplyConfigPages()); // bound once
+        QVERIFY(map.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(map.readAll()), "# mine\nCOM7=/dev/ttyS9\nCOM20=" + link + "\n");
+        QCOMPARE(w.boards()[1].comPort, 20);
+        QCOMPARE(w.boards()[2].comPort, 21);
+    }
+
     void invalidDataMessageIsKoreanInKorean() {
         WindowFixture f;
         f.writeSettings([](BoardConfigs&) {});
@@ -369,11 +434,24 @@ private slots:
         w.SelectPort(combo, 10);
         QCOMPARE(combo->currentIndex(), 2);
         QCOMPARE(w.PortNumberOf(combo), 10);
-        w.SelectPort(combo, 5);
-        QCOMPARE(combo->currentIndex(), 0);
-        QCOMPARE(w.PortNumberOf(combo), 0);
+        w.SelectPort(combo, 5); // absent now: listed in its place and kept
+        QCOMPARE(combo->currentIndex(), 4);
+        QCOMPARE(w.PortNumberOf(combo), 5);
         w.SelectPort(combo, -1);
         QCOMPARE(combo->currentIndex(), 0);
+    }
+
+    void unpluggedPortStaysConfiguredThroughOK() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[1].comPort = 9876; // no such device on any machine
+        });
+        TForm1& w = f.start();
+        QCOMPARE(f.find<QComboBox>("CBPort2")->currentText(), QString("COM9876"));
+        QVERIFY(w.ApplyConfigPages());
+        QCOMPARE(w.boards()[1].comPort, 9876);
+        QCOMPARE(w.boards()[0].comPort, 0);
     }
 
     void configureMenuShowsItsPage() {

@@ -30,8 +30,8 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(QDir(dir.filePath("user/" + dataFolder)).exists(), 20000);
     }
 
-    static void stopWithSigterm(QProcess& process) {
-        ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+    static void stopWithSigterm(QProcess& process, int signal = SIGTERM) {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
         QVERIFY(process.waitForFinished(20000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 0);
@@ -50,6 +50,14 @@ private slots:
         stopWithSigterm(logger);
         QCOMPARE(QFileInfo(dir.filePath("program/Nimbar5610.SET")).size(), 4640);
         QVERIFY(!QFile::exists(dir.filePath("program/Exception1.Err")));
+    }
+
+    void closingTheTerminalSavesLikeSigterm() {
+        QTemporaryDir dir;
+        QProcess logger;
+        startOnEmptyHome(logger, "Nimbar5610", dir, "Nimbar");
+        stopWithSigterm(logger, SIGHUP);
+        QCOMPARE(QFileInfo(dir.filePath("program/Nimbar5610.SET")).size(), 4640);
     }
 
     void clientSavesItsOwnRecordOnSigterm() {

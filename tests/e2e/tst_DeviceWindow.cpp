@@ -20,6 +20,22 @@ void writePortMap(const WindowFixture& f, const QStringList& lines) {
     file.write(lines.join('\n').toUtf8() + '\n');
 }
 
+// Board A, type K, on the device as COM2, with its interlock box ticked.
+TForm1& startInterlocked(WindowFixture& f, const Simulator& device) {
+    writePortMap(f, {"COM2=" + device.link()});
+    f.writeSettings([](BoardConfigs& boards) {
+        boards[0].english = 1;
+        boards[0].comPort = 2;
+        boards[0].tcType = 1;
+        boards[0].cjcRefVolts = 5.0;
+        for (int ch = 1; ch < 9; ++ch)
+            boards[0].channelType[ch] = 1;
+    });
+    TForm1& w = f.start();
+    f.find<QCheckBox>("ChkR1")->click();
+    return w;
+}
+
 } // namespace
 
 class DeviceWindowTest : public QObject {
@@ -123,6 +139,19 @@ private slots:
         QVERIFY(device.commands().contains("DC"));
     }
 
+    void getConfigureReadsATypeSDevice() {
+        WindowFixture f;
+        Simulator device(f.home.filePath("dev-s"), "KARN-5610", {"--type", "S"});
+        QVERIFY(device.ready());
+        writePortMap(f, {"COM6=" + device.link()});
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
+        TForm1& w = f.start();
+        f.find<QComboBox>("CBPort1")->setCurrentText("COM6");
+        f.find<QPushButton>("BtnGet1")->click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.prompts.messages, QStringList{"OK"}, 5000);
+        QCOMPARE(w.boards()[0].tcType, 4); // S
+    }
+
     void getConfigureWithoutPortOrReply() {
         WindowFixture f;
         Simulator device(f.home.filePath("dev-c"), "KARN-5610");
@@ -151,17 +180,7 @@ private slots:
         Simulator device(f.home.filePath("dev-d"), "KARN-5610",
                          {"--rate", "5", "--fixed-temp", "120"});
         QVERIFY(device.ready());
-        writePortMap(f, {"COM2=" + device.link()});
-        f.writeSettings([](BoardConfigs& boards) {
-            boards[0].english = 1;
-            boards[0].comPort = 2;
-            boards[0].tcType = 1;
-            boards[0].cjcRefVolts = 5.0;
-            for (int ch = 1; ch < 9; ++ch)
-                boards[0].channelType[ch] = 1;
-        });
-        TForm1& w = f.start();
-        f.find<QCheckBox>("ChkR1")->click();
+        TForm1& w = startInterlocked(f, device);
         QVERIFY(!f.find<QCheckBox>("ChkDOA1")->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(w.runtimes()[0].lineReady, 5000);
         w.Timer1Timer();
@@ -176,6 +195,41 @@ private slots:
         w.shutdownWithoutConfirmation();
         QTRY_COMPARE_WITH_TIMEOUT(device.commands().last(), QString("D0"), 3000);
         QVERIFY(!w.comPort(0)->Connected());
+    }
+
+    void outputsCatchUpAfterTheDeviceWasAway() {
+        WindowFixture f;
+        Simulator device(f.home.filePath("dev-e"), "KARN-5610",
+                         {"--rate", "5", "--fixed-temp", "120"});
+        QVERIFY(device.ready());
+        TForm1& w = startInterlocked(f, device);
+        const auto tickWithLine = [&] {
+            w.runtimes()[0].lineReady = false;
+            QTRY_VERIFY_WITH_TIMEOUT(w.runtimes()[0].lineReady, 5000);
+            w.Timer1Timer();
+        };
+        tickWithLine();
+        QTRY_VERIFY_WITH_TIMEOUT(device.commands().contains("D1"), 3000);
+        QCOMPARE(w.runtimes()[0].doState, 1);
+
+        // Away: the alarm ends, and the D0 cannot be sent.
+        w.boardPortLost(0, "gone");
+        w.comPort(0)->Close();
+        for (int ch = 1; ch < 9; ++ch)
+            w.boards()[0].alarmHigh[ch] = 1000;
+        w.runtimes()[0].lineReady = true; // the last line again
+        w.Timer1Timer();
+        QCOMPARE(w.runtimes()[0].doState, 1);
+
+        // Back: greeted with the outputs as they stand, then the change follows.
+        w.reopenLostPorts();
+        QVERIFY(w.comPort(0)->Connected());
+        QTRY_VERIFY_WITH_TIMEOUT(device.commands().mid(device.commands().lastIndexOf("DK")) ==
+                                     (QStringList{"DK", "D1"}),
+                                 3000);
+        tickWithLine();
+        QTRY_COMPARE_WITH_TIMEOUT(device.commands().last(), QString("D0"), 3000);
+        QCOMPARE(w.runtimes()[0].doState, 0);
     }
 };
 

@@ -9,11 +9,14 @@
 #include "processing/InvalidValue.h"
 #include "recording/RecordingFile.h"
 
+#include <QAudioDevice>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMediaDevices>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
 
@@ -105,6 +108,81 @@ private slots:
         QCOMPARE(w.boards()[0].channelVisible[3], 0);
         QVERIFY(f.find<QCheckBox>("Chk05")->isChecked());
         QCOMPARE(f.find<QLabel>("LblStart1")->text(), QString("2026-03-15 10:59:58"));
+    }
+
+    void fixedReferenceThatIsNotANumberSpoilsOnlyThermocouples() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            for (int b : {0, 1}) {
+                boards[b].tcType = b == 0 ? 1 : 0; // K, then a mV board
+                boards[b].cjcRefVolts = 5.0;
+                for (int ch = 1; ch < 9; ++ch)
+                    boards[b].channelType[ch] = boards[b].tcType;
+            }
+        });
+        f.find<QCheckBox>("ChbTref")->setChecked(true);
+        f.find<QLineEdit>("EdTref")->setText("-");
+        const QByteArray line = "0F3A21, 000123, 000456, 7FFFFF, 000001, 000000, 400000\r\n";
+        for (int tick = 0; tick < 3; ++tick) {
+            for (int b : {0, 1}) {
+                std::memcpy(w.runtimes()[b].lineBuffer, line.constData(), line.size() + 1);
+                w.runtimes()[b].lineReady = true;
+            }
+            w.Timer1Timer();
+        }
+        for (int b : {0, 1}) {
+            QCOMPARE(w.runtimes()[b].sampleCount, 3);
+            QCOMPARE(w.runtimes()[b].linkIdle, -2);
+            QCOMPARE(QByteArray(w.runtimes()[b].servedLine), line);
+        }
+        const BoardRuntime& k = w.runtimes()[0];
+        QCOMPARE(k.status[0], 0);
+        for (int ch = 1; ch < 9; ++ch)
+            QCOMPARE(k.values[ch], InvalidValue);
+        QCOMPARE(w.runtimes()[1].status[1], 0);
+        QVERIFY(!QFile::exists(f.home.filePath("Exception1.Err")));
+        QCOMPARE(QDir(f.dataDir() + "/20260315/A").entryList(QDir::Files).size(), 1);
+        QVERIFY(w.statusText().contains("Tref = '-' is not a number"));
+
+        w.ShowStatus(QString());
+        w.runtimes()[0].recordCountdown = 0;
+        f.feed(0, line);
+        QVERIFY(w.statusText().isEmpty()); // said once while the text stays bad
+        f.find<QLineEdit>("EdTref")->setText("20");
+        f.feedRecorded(0, line);
+        QCOMPARE(k.status[1], 0);
+    }
+
+    void typeCodesOutsideTheLettersAreInvalid() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            boards[0].tcType = kTypePerChannel;
+            boards[0].channelType[1] = 42;
+            boards[0].channelType[2] = -3;
+            boards[0].channelType[3] = 0;
+        });
+        f.feed(0, "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n");
+        const BoardRuntime& r = w.runtimes()[0];
+        for (int ch : {1, 2})
+            QCOMPARE(r.values[ch], InvalidValue);
+        QCOMPARE(r.status[3], 0);
+    }
+
+    void missingReferenceVoltageIsSaidOnce() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            boards[1].tcType = 1;
+            for (int ch = 1; ch < 9; ++ch)
+                boards[1].channelType[ch] = 1;
+        });
+        const QByteArray line = "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n";
+        f.feed(1, line);
+        QCOMPARE(w.runtimes()[1].values[1], InvalidValue);
+        QCOMPARE(w.statusText(), QString("DAQ2: the reference voltage Vs is not set, so CH0 and "
+                                         "the thermocouple channels are invalid."));
+        w.ShowStatus(QString());
+        f.feed(1, line);
+        QVERIFY(w.statusText().isEmpty());
     }
 
     void shortLinesOnlyToggleTheLamp() {
@@ -285,6 +363,49 @@ private slots:
         QVERIFY(lines[1].startsWith("[3] 2026-03-15 10:59:58 CH5 "));
         QCOMPARE(f.find<QLineEdit>("EdC4")->palette().color(QPalette::Base),
                  QColor(0xF3, 0xF5, 0xCB));
+    }
+
+    void alarmWithoutAudioOutputBeepsEachTime() {
+        if (!QMediaDevices::defaultAudioOutput().isNull())
+            QSKIP("this machine has an audio output");
+        PipelineFixture f;
+        f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[2].model, "KARN-5800");
+            boards[2].alarmHigh[5] = 0.001;
+        });
+        f.feed(2, classTwoLine(25.0));
+        f.feed(2, classTwoLine(25.0));
+        QCOMPARE(f.prompts.beeps, 2);
+    }
+
+    void elapseCursorBeforeTheStartCountsWholeDaysTowardsZero() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) { boards[0].elapsedAxis = 1; });
+        f.feed(0, "0F3A21, 000123, 000123, 000123, 000000, 000000, 400000\r\n");
+        auto* chart = f.find<LiveChart>("Chart1");
+        chart->resize(800, 600);
+        chart->setTimeWindow(-40.0 / 86400, 0);
+        chart->replot();
+        w.Chart1MouseMove(0, chart->axisRect()->center()); // 20 s before the start
+        const QString shown = f.find<QLabel>("LblTime1")->text();
+        QVERIFY2(shown.startsWith("0 Day  00:00:"), qPrintable(shown));
+    }
+
+    void alarmBackgroundIsRepaintedBetweenRecords() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs& boards) {
+            setFieldText(boards[2].model, "KARN-5800");
+            boards[2].interval = 60;
+        });
+        auto* chart = f.find<LiveChart>("Chart3");
+        f.feed(2, classTwoLine(25.0)); // recorded, no alarm
+        QCoreApplication::processEvents();
+        QSignalSpy replots(chart, &QCustomPlot::afterReplot);
+        w.boards()[2].alarmHigh[5] = 0.001;
+        f.feed(2, classTwoLine(25.0)); // within the interval: not recorded
+        QCOMPARE(w.runtimes()[2].sampleCount, 1);
+        QVERIFY(chart->alarmBackground());
+        QTRY_VERIFY(!replots.isEmpty());
     }
 };
 

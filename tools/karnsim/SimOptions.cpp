@@ -135,7 +135,6 @@ The device starts its lines on "DK\r", answers "DC\r" with its configuration rep
 150 C (type B: 600 to 900 C), the reference junction stays near 25 C; channels of type V carry
 millivolts. In the values file CH0 is the reference junction in C (the CH0 millivolts for a
 KARN-5600/5610 of type V); lines cut short by --fault badlength are written with a leading "#".
-The configuration report of type S cannot be read by the logger (the letter S starts a report).
 )";
 }
 
