@@ -242,5 +242,21 @@
         <source>Chart %1 recording re-started.</source>
         <translation>차트 %1 기록 재시작되었습니다.</translation>
     </message>
+    <message>
+        <source>There are some errors (%1 was not saved)</source>
+        <translation>%1파일을 저장하는데 에러가 발생하였습니다.</translation>
+    </message>
+    <message>
+        <source>The Chart is saved as %1 file</source>
+        <translation>차트가 저장 되었습니다. :%1</translation>
+    </message>
+    <message>
+        <source>The Log is saved as %1 file</source>
+        <translation>로그가 저장 되었습니다. : %1</translation>
+    </message>
+    <message>
+        <source>The data browser is not part of this version yet.</source>
+        <translation>차트 보기는 이 버전에 아직 없습니다.</translation>
+    </message>
 </context>
 </TS>

@@ -4,6 +4,7 @@
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace nimbar {
@@ -14,13 +15,27 @@ QByteArray rightAligned(const QByteArray& text, int width) {
     return text.size() >= width ? text : QByteArray(width - text.size(), ' ') + text;
 }
 
-// " %10.2f" without the C library's locale: a decimal comma would break every reader.
-QByteArray valueColumn(double value) {
+// " %10.2f" without the C library's locale (a decimal comma would break every reader), appended
+// in place: a full chart has 32400 of them.
+void appendValueColumn(QByteArray& line, double value) {
     char digits[400];
     const auto [end, error] =
         std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2);
-    const QByteArray text = error == std::errc() ? QByteArray(digits, end - digits) : "?";
-    return ' ' + rightAligned(text, 10);
+    const qsizetype length = error == std::errc() ? end - digits : 0;
+    line.append(' ');
+    if (length < 10)
+        line.append(10 - std::max<qsizetype>(length, 1), ' ');
+    if (length == 0)
+        line.append('?');
+    else
+        line.append(digits, length);
+}
+
+void appendPointLine(QByteArray& out, double time,
+                     const std::array<double, kChannelCount>& values) {
+    out.append(LongTimeText(time).toLatin1());
+    for (double value : values)
+        appendValueColumn(out, value);
 }
 
 } // namespace
@@ -50,9 +65,8 @@ QByteArray chartTextCaptionLine(const ExportTexts& texts) {
 }
 
 QByteArray chartTextPointLine(double time, const std::array<double, kChannelCount>& values) {
-    QByteArray line = LongTimeText(time).toLatin1();
-    for (double value : values)
-        line += valueColumn(value);
+    QByteArray line;
+    appendPointLine(line, time, values);
     return line;
 }
 
@@ -70,8 +84,10 @@ QByteArray chartText(const ExportTexts& texts, const ChartSnapshot& chart) {
     text.reserve(static_cast<qsizetype>(chart.times.size() + 2) * 124);
     text += chartTextTitleLine(texts) + "\r\n";
     text += chartTextCaptionLine(texts) + "\r\n";
-    for (std::size_t j = 0; j < chart.times.size(); ++j)
-        text += chartTextPointLine(chart.times[j], pointValues(chart, j)) + "\r\n";
+    for (std::size_t j = 0; j < chart.times.size(); ++j) {
+        appendPointLine(text, chart.times[j], pointValues(chart, j));
+        text.append("\r\n");
+    }
     return text;
 }
 

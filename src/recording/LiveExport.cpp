@@ -38,39 +38,36 @@ ExportOutcome SaveChartTxt(const QString& base, const ExportTexts& texts,
     return writeWholeFile(path, chartText(texts, chart));
 }
 
+// The sheet is built in memory from the writer's records and written in one go: the cells of a
+// full chart are 32400 records.
 ExportOutcome SaveChartXls(const QString& base, const ExportTexts& texts,
                            const ChartSnapshot& chart) {
     const QString path = base + ".xls";
-    XlsWriter sheet;
-    if (!sheet.XlsOpen(path))
-        return outcome(ExportOutcome::Result::Failed, path, sheet.errorString());
+    QByteArray sheet = XlsWriter::bofRecord();
     if (!chart.times.empty()) {
-        sheet.XlsWriteLabel(0, 0, texts.jobTitle);
-        sheet.XlsWriteLabel(1, 0, texts.serial);
-        sheet.XlsWriteLabel(2, 0, texts.xAxisTitle);
-        sheet.XlsWriteLabel(3, 0, texts.yAxisTitle);
-        sheet.XlsWriteLabel(4, 0, LongTimeText(texts.startTime));
-        sheet.XlsWriteLabel(0, 1, "Time");
+        sheet.reserve(static_cast<qsizetype>(chart.times.size()) * 190 + 1024);
+        const QString head[] = {texts.jobTitle, texts.serial, texts.xAxisTitle, texts.yAxisTitle,
+                                LongTimeText(texts.startTime)};
+        for (int column = 0; column < 5; ++column)
+            sheet += XlsWriter::labelRecord(column, 0, encodeCp949(head[column]));
+        sheet += XlsWriter::labelRecord(0, 1, "Time");
         for (int i = 0; i < kChannelCount; ++i)
-            sheet.XlsWriteLabel(i + 1, 1, texts.channelNames[i]);
+            sheet += XlsWriter::labelRecord(i + 1, 1, encodeCp949(texts.channelNames[i]));
         // Rows are 16-bit: a chart holds at most 3600 points, far below the limit.
         for (std::size_t j = 0; j < chart.times.size(); ++j) {
             const int row = static_cast<int>(j) + 2;
-            sheet.XlsWriteLabel(0, row, ShortTimeText(chart.times[j]));
+            sheet += XlsWriter::labelRecord(0, row, ShortTimeText(chart.times[j]).toLatin1());
             const auto values = pointValues(chart, j);
-            for (int i = 0; i < kChannelCount; ++i) {
-                if (values[i] == InvalidValue)
-                    sheet.XlsWriteLabel(i + 1, row, "*");
-                else
-                    sheet.XlsWriteNumber(i + 1, row, values[i]);
-            }
+            for (int i = 0; i < kChannelCount; ++i)
+                sheet += values[i] == InvalidValue ? XlsWriter::labelRecord(i + 1, row, "*")
+                                                   : XlsWriter::numberRecord(i + 1, row, values[i]);
         }
     }
-    if (!sheet.XlsClose())
-        return outcome(ExportOutcome::Result::Failed, path, sheet.errorString());
-    return outcome(chart.times.empty() ? ExportOutcome::Result::NothingToSave
-                                       : ExportOutcome::Result::Saved,
-                   path);
+    sheet += XlsWriter::eofRecord();
+    ExportOutcome written = writeWholeFile(path, sheet);
+    if (written.result == ExportOutcome::Result::Saved && chart.times.empty())
+        written.result = ExportOutcome::Result::NothingToSave;
+    return written;
 }
 
 ExportOutcome SaveMemoLog(const QString& base, const QStringList& memoLines) {
