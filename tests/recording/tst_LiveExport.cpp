@@ -138,25 +138,6 @@ private slots:
         QCOMPARE(rows[3], QString("03-15 10:01:31|0.5|*|12345678901.0|3.5|4.5|5.5|6.5|7.5|8.5"));
     }
 
-    void emptyChartGivesOnlyAnEmptySheet() {
-        QTemporaryDir temp;
-        QCOMPARE(SaveChartTxt(temp.filePath("E"), texts(), {}).result,
-                 ExportOutcome::Result::NothingToSave);
-        QVERIFY(!QFile::exists(temp.filePath("E.TXT")));
-        QCOMPARE(SaveChartXls(temp.filePath("E"), texts(), {}).result,
-                 ExportOutcome::Result::NothingToSave);
-        QCOMPARE(contents(temp.filePath("E.xls")), XlsWriter::bofRecord() + XlsWriter::eofRecord());
-    }
-
-    void memoLogIsCodePage949WithCrLf() {
-        QTemporaryDir temp;
-        QCOMPARE(SaveMemoLog(temp.filePath("M"), {}).result, ExportOutcome::Result::NothingToSave);
-        QVERIFY(!QFile::exists(temp.filePath("M.LOG")));
-        QCOMPARE(SaveMemoLog(temp.filePath("M"), {"    1  line", kKoreanName, ""}).result,
-                 ExportOutcome::Result::Saved);
-        QCOMPARE(contents(temp.filePath("M.LOG")), "    1  line\r\n" + kKoreanBytes + "\r\n\r\n");
-    }
-
     // Root writes into read-only directories, so the place of the file is taken instead.
     void unwritableFilesFailAndLeaveNothing() {
         QTemporaryDir temp;
