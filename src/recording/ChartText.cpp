@@ -3,6 +3,7 @@
 #include "app/RecordText.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
+#include "recording/LiveExport.h"
 
 #include <algorithm>
 #include <charconv>
@@ -79,7 +80,8 @@ std::array<double, kChannelCount> pointValues(const ChartSnapshot& chart, std::s
     return values;
 }
 
-QByteArray chartText(const ExportTexts& texts, const ChartSnapshot& chart) {
+QByteArray chartText(const ExportTexts& texts, const ChartSnapshot& chart,
+                     const std::function<void()>& yield) {
     QByteArray text;
     text.reserve(static_cast<qsizetype>(chart.times.size() + 2) * 124);
     text += chartTextTitleLine(texts) + "\r\n";
@@ -87,6 +89,8 @@ QByteArray chartText(const ExportTexts& texts, const ChartSnapshot& chart) {
     for (std::size_t j = 0; j < chart.times.size(); ++j) {
         appendPointLine(text, chart.times[j], pointValues(chart, j));
         text.append("\r\n");
+        if (yield && (j + 1) % kExportYieldPoints == 0)
+            yield();
     }
     return text;
 }

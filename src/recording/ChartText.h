@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <array>
+#include <functional>
 
 namespace nimbar {
 
@@ -19,7 +20,9 @@ QByteArray chartTextCaptionLine(const ExportTexts& texts);
 QByteArray chartTextPointLine(double time, const std::array<double, kChannelCount>& values);
 
 // The whole file: the two head lines and one line per point, each ended by CR LF.
-QByteArray chartText(const ExportTexts& texts, const ChartSnapshot& chart);
+// yield, when given, is called once every kExportYieldPoints points.
+QByteArray chartText(const ExportTexts& texts, const ChartSnapshot& chart,
+                     const std::function<void()>& yield = {});
 
 // The values of point j; InvalidValue where a series has no such point.
 std::array<double, kChannelCount> pointValues(const ChartSnapshot& chart, std::size_t j);

@@ -31,17 +31,17 @@ ExportOutcome writeWholeFile(const QString& path, const QByteArray& bytes) {
 }
 
 ExportOutcome SaveChartTxt(const QString& base, const ExportTexts& texts,
-                           const ChartSnapshot& chart) {
+                           const ChartSnapshot& chart, const ExportYield& yield) {
     const QString path = base + ".TXT";
     if (chart.times.empty())
         return outcome(ExportOutcome::Result::NothingToSave, path);
-    return writeWholeFile(path, chartText(texts, chart));
+    return writeWholeFile(path, chartText(texts, chart, yield));
 }
 
 // The sheet is built in memory from the writer's records and written in one go: the cells of a
 // full chart are 32400 records.
 ExportOutcome SaveChartXls(const QString& base, const ExportTexts& texts,
-                           const ChartSnapshot& chart) {
+                           const ChartSnapshot& chart, const ExportYield& yield) {
     const QString path = base + ".xls";
     QByteArray sheet = XlsWriter::bofRecord();
     if (!chart.times.empty()) {
@@ -61,6 +61,8 @@ ExportOutcome SaveChartXls(const QString& base, const ExportTexts& texts,
             for (int i = 0; i < kChannelCount; ++i)
                 sheet += values[i] == InvalidValue ? XlsWriter::labelRecord(i + 1, row, "*")
                                                    : XlsWriter::numberRecord(i + 1, row, values[i]);
+            if (yield && (j + 1) % kExportYieldPoints == 0)
+                yield();
         }
     }
     sheet += XlsWriter::eofRecord();

@@ -7,6 +7,7 @@
 #include "recording/LiveExport.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -24,6 +25,12 @@ ChartSnapshot snapshotOf(const LiveChart& chart, double startTime, bool elapse) 
     for (int i = 0; i < kChannelCount; ++i)
         snapshot.values[i] = chart.pointValues(i);
     return snapshot;
+}
+
+// The window's events between chunks of a long export: lines keep being received and recorded.
+// The chart is written from its copy, so what the events change does not reach the file.
+void processWindowEvents() {
+    QCoreApplication::processEvents();
 }
 
 QStringList memoLines(const BoardMemo& memo) {
@@ -81,15 +88,17 @@ void TForm1::BtTxt1Click(int b) {
     if (chart.times.empty())
         return;
     const ExportTexts texts = exportTextsOf(m_boards[b], m_runtimes[b].startTime);
-    runExport(b, tr("The Chart is saved as %1 file"),
-              [&](const QString& base) { return SaveChartTxt(base, texts, chart); });
+    runExport(b, tr("The Chart is saved as %1 file"), [&](const QString& base) {
+        return SaveChartTxt(base, texts, chart, processWindowEvents);
+    });
 }
 
 void TForm1::BtXLS1Click(int b) {
     const ChartSnapshot chart = snapshotOf(*m_controls[b].chart, m_runtimes[b].startTime, m_elapse);
     const ExportTexts texts = exportTextsOf(m_boards[b], m_runtimes[b].startTime);
-    runExport(b, tr("The Chart is saved as %1 file"),
-              [&](const QString& base) { return SaveChartXls(base, texts, chart); });
+    runExport(b, tr("The Chart is saved as %1 file"), [&](const QString& base) {
+        return SaveChartXls(base, texts, chart, processWindowEvents);
+    });
 }
 
 void TForm1::BtSaveM1Click(int b) {

@@ -138,6 +138,19 @@ private slots:
         QCOMPARE(rows[3], QString("03-15 10:01:31|0.5|*|12345678901.0|3.5|4.5|5.5|6.5|7.5|8.5"));
     }
 
+    void longChartsLetTheWindowWorkEvery301Points() {
+        QTemporaryDir temp;
+        ChartSnapshot chart;
+        chart.times.assign(602, start());
+        int yields = 0;
+        const ExportYield count = [&yields] { ++yields; };
+        QCOMPARE(SaveChartTxt(temp.filePath("L"), texts(), chart, count).result,
+                 ExportOutcome::Result::Saved);
+        QCOMPARE(SaveChartXls(temp.filePath("L"), texts(), chart, count).result,
+                 ExportOutcome::Result::Saved);
+        QCOMPARE(yields, 4);
+    }
+
     // Root writes into read-only directories, so the place of the file is taken instead.
     void unwritableFilesFailAndLeaveNothing() {
         QTemporaryDir temp;
