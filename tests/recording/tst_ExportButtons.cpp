@@ -1,5 +1,6 @@
 // The save buttons of the board pages driven offscreen: where the files go, what they hold,
 // what an empty page does, and how a file that cannot be written is reported.
+#include "FileContents.h"
 #include "WindowFixture.h"
 #include "app/RecordText.h"
 #include "display/BoardMemo.h"
@@ -21,17 +22,7 @@ using namespace nimbar;
 namespace {
 
 const QDateTime kNow(QDate(2007, 3, 15), QTime(14, 3, 7));
-// A function, not a constant: the conversion's own constants are not made before main.
-double start() {
-    return toDateTimeValue(QDateTime(QDate(2007, 3, 15), QTime(10, 0, 0)));
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
+const double kStart = toDateTimeValue(QDateTime(QDate(2007, 3, 15), QTime(10, 0, 0)));
 
 TForm1& startWindow(WindowFixture& f, bool english, bool elapse = false) {
     f.writeSettings([&](BoardConfigs& boards) {
@@ -43,7 +34,7 @@ TForm1& startWindow(WindowFixture& f, bool english, bool elapse = false) {
     w.timer1().stop();
     w.setClock([] { return kNow; });
     for (int b = 0; b < kBoardCount; ++b)
-        w.runtimes()[b].startTime = start();
+        w.runtimes()[b].startTime = kStart;
     return w;
 }
 
@@ -74,12 +65,12 @@ private slots:
         WindowFixture f;
         TForm1& w = startWindow(f, true);
         QVERIFY(!QFileInfo::exists(dayDirectory(w)));
-        addPoint(w, 2, start() + SecondsToTime(1));
+        addPoint(w, 2, kStart + SecondsToTime(1));
         click(f, "BtTxt3");
         const QString text = dayDirectory(w) + "/C140307.TXT";
         QCOMPARE(w.statusText(),
                  "The Chart is saved as " + QDir::toNativeSeparators(text) + " file");
-        const QList<QByteArray> lines = contents(text).split('\n');
+        const QList<QByteArray> lines = fileContents(text).split('\n');
         QCOMPARE(lines.size(), 4);
         QVERIFY(lines[0].startsWith("Oven#"));
         QCOMPARE(lines[2], QByteArray("2007-03-15 10:00:01       1.00       2.00       3.00"
@@ -89,7 +80,7 @@ private slots:
             QVERIFY(f.find<QPushButton>(name)->isEnabled());
 
         click(f, "BtXLS3");
-        const QByteArray sheet = contents(dayDirectory(w) + "/C140307.xls");
+        const QByteArray sheet = fileContents(dayDirectory(w) + "/C140307.xls");
         QVERIFY(sheet.contains(XlsWriter::labelRecord(0, 2, "03-15 10:00:01")));
         QVERIFY(sheet.contains(XlsWriter::labelRecord(4, 2, "*")));
         QVERIFY(sheet.contains(XlsWriter::numberRecord(5, 2, 5.0)));
@@ -100,14 +91,14 @@ private slots:
     void elapsedAxisIsWrittenAsClockTime() {
         WindowFixture f;
         TForm1& w = startWindow(f, true, true);
-        addPoint(w, 0, start() + SecondsToTime(90));
+        addPoint(w, 0, kStart + SecondsToTime(90));
         QVERIFY(qAbs(f.find<LiveChart>("Chart1")->pointTimes().front() - SecondsToTime(90)) <
                 1e-8); // the chart holds the elapsed time
         click(f, "BtTxt1");
         click(f, "BtXLS1");
-        QCOMPARE(contents(dayDirectory(w) + "/A140307.TXT").split('\n')[2].left(19),
+        QCOMPARE(fileContents(dayDirectory(w) + "/A140307.TXT").split('\n')[2].left(19),
                  QByteArray("2007-03-15 10:01:30"));
-        QVERIFY(contents(dayDirectory(w) + "/A140307.xls")
+        QVERIFY(fileContents(dayDirectory(w) + "/A140307.xls")
                     .contains(XlsWriter::labelRecord(0, 2, "03-15 10:01:30")));
     }
 
@@ -119,7 +110,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(dayDirectory(w)));
         click(f, "BtXLS2");
         QCOMPARE(QDir(dayDirectory(w)).entryList(QDir::Files), QStringList{"B140307.xls"});
-        QCOMPARE(contents(dayDirectory(w) + "/B140307.xls").size(), 16);
+        QCOMPARE(fileContents(dayDirectory(w) + "/B140307.xls").size(), 16);
         QCOMPARE(w.statusText(), QString());
     }
 
@@ -130,12 +121,12 @@ private slots:
         click(f, "BtSaveM4");
         const QString log = dayDirectory(w) + "/D140307.LOG";
         QCOMPARE(w.statusText(), "The Log is saved as " + QDir::toNativeSeparators(log) + " file");
-        QCOMPARE(contents(log), QByteArray("    1  line\r\n") + encodeCp949("알람") + "\r\n");
+        QCOMPARE(fileContents(log), QByteArray("    1  line\r\n") + encodeCp949("알람") + "\r\n");
 
         auto* chart = f.find<LiveChart>("Chart4");
         chart->resize(500, 300);
-        addPoint(w, 3, start());
-        addPoint(w, 3, start() + SecondsToTime(1));
+        addPoint(w, 3, kStart);
+        addPoint(w, 3, kStart + SecondsToTime(1));
         chart->setAlarmBackground(true);
         click(f, "BtSaveBmp4");
         const QImage picture(dayDirectory(w) + "/D140307.BMP", "BMP");
@@ -152,7 +143,7 @@ private slots:
     void unwritableDayDirectoryIsReported() {
         WindowFixture f;
         TForm1& w = startWindow(f, true);
-        addPoint(w, 0, start());
+        addPoint(w, 0, kStart);
         f.find<LiveChart>("Chart1")->resize(400, 200);
         const QString base = dayDirectory(w) + "/A140307";
         QVERIFY(QDir().mkpath(dayDirectory(w)));
@@ -181,13 +172,13 @@ private slots:
         }
         QCOMPARE(QDir(dayDirectory(w)).entryList(QDir::Files), QStringList());
         QVERIFY(f.find<QPushButton>("BtTxt1")->isEnabled());
-        QVERIFY(contents(f.home.filePath("Exception1.Err")).contains("A140307.xls failed"));
+        QVERIFY(fileContents(f.home.filePath("Exception1.Err")).contains("A140307.xls failed"));
     }
 
     void koreanMessages() {
         WindowFixture f;
         TForm1& w = startWindow(f, false);
-        addPoint(w, 0, start());
+        addPoint(w, 0, kStart);
         click(f, "BtXLS1");
         const QString sheet = QDir::toNativeSeparators(dayDirectory(w) + "/A140307.xls");
         QCOMPARE(w.statusText(), QString::fromUtf8("차트가 저장 되었습니다. :") + sheet);

@@ -1,6 +1,7 @@
 // The exports of a board page's data, written from a copy: file names, the text layout byte for
 // byte, the spreadsheet cells (also as an independent reader sees them), the memo log, and
 // files that cannot be written.
+#include "FileContents.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 #include "recording/ChartText.h"
@@ -20,17 +21,8 @@ namespace {
 
 const QString kKoreanName = QString::fromUtf8("온도"); // code page 949: BF C2 B5 B5
 const QByteArray kKoreanBytes = "\xBF\xC2\xB5\xB5";
-// A function, not a constant: the conversion's own constants are not made before main.
-double start() {
-    return toDateTimeValue(QDateTime(QDate(2007, 3, 15), QTime(10, 0, 0)));
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
+// Converted while statics are made: the conversion's day zero must be a compile-time constant.
+const double kStart = toDateTimeValue(QDateTime(QDate(2007, 3, 15), QTime(10, 0, 0)));
 
 ExportTexts texts() {
     ExportTexts t;
@@ -41,14 +33,14 @@ ExportTexts texts() {
     for (int ch = 0; ch < kChannelCount; ++ch)
         t.channelNames[ch] = QString("CH%1").arg(ch);
     t.channelNames[1] = kKoreanName;
-    t.startTime = start();
+    t.startTime = kStart;
     return t;
 }
 
 // Two points 90 s apart; the second holds an invalid CH1 and a number wider than its column.
 ChartSnapshot twoPoints() {
     ChartSnapshot chart;
-    chart.times = {start() + SecondsToTime(90), start() + SecondsToTime(91)};
+    chart.times = {kStart + SecondsToTime(90), kStart + SecondsToTime(91)};
     for (int i = 0; i < kChannelCount; ++i)
         chart.values[i] = {double(i), double(i) + 0.5};
     chart.values[1][1] = InvalidValue;
@@ -83,7 +75,7 @@ private slots:
             "       5.00       6.00       7.00       8.00\r\n"
             "2007-03-15 10:01:31       0.50      -0.00 12345678901.00       3.50       4.50"
             "       5.50       6.50       7.50       8.50\r\n";
-        QCOMPARE(contents(temp.filePath("A.TXT")), expected);
+        QCOMPARE(fileContents(temp.filePath("A.TXT")), expected);
 
         // A series shorter than the first reads as invalid; nothing is read past its end.
         ChartSnapshot ragged = twoPoints();
@@ -112,7 +104,7 @@ private slots:
             expected += i == 3 ? XlsWriter::labelRecord(i + 1, 2, "*")
                                : XlsWriter::numberRecord(i + 1, 2, double(i));
         expected += XlsWriter::eofRecord();
-        QCOMPARE(contents(temp.filePath("A.xls")), expected);
+        QCOMPARE(fileContents(temp.filePath("A.xls")), expected);
     }
 
     void spreadsheetReadsBackInAnIndependentReader() {
@@ -141,7 +133,7 @@ private slots:
     void longChartsLetTheWindowWorkEvery301Points() {
         QTemporaryDir temp;
         ChartSnapshot chart;
-        chart.times.assign(602, start());
+        chart.times.assign(602, kStart);
         int yields = 0;
         const ExportYield count = [&yields] { ++yields; };
         QCOMPARE(SaveChartTxt(temp.filePath("L"), texts(), chart, count).result,
