@@ -243,6 +243,22 @@
             <translation>차트 %1 기록 재시작되었습니다.</translation>
         </message>
         <message>
+            <source>There are some errors (%1 was not saved)</source>
+            <translation>%1파일을 저장하는데 에러가 발생하였습니다.</translation>
+        </message>
+        <message>
+            <source>The Chart is saved as %1 file</source>
+            <translation>차트가 저장 되었습니다. :%1</translation>
+        </message>
+        <message>
+            <source>The Log is saved as %1 file</source>
+            <translation>로그가 저장 되었습니다. : %1</translation>
+        </message>
+        <message>
+            <source>The data browser is not part of this version yet.</source>
+            <translation>차트 보기는 이 버전에 아직 없습니다.</translation>
+        </message>
+        <message>
             <source>The data directory %1 cannot be stored: its path is longer than 80 bytes or holds characters outside code page 949. Choose another one.</source>
             <translation>데이터 폴더 %1은(는) 저장할 수 없습니다: 경로가 80바이트보다 길거나 코드 페이지 949에 없는 문자가 있습니다. 다른 폴더를 선택하세요.</translation>
         </message>

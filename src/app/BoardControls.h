@@ -43,6 +43,11 @@ struct BoardControls {
     QPushButton* zoomInButton = nullptr;
     QPushButton* zoomOutButton = nullptr;
     QPushButton* autoButton = nullptr;
+    QPushButton* txtButton = nullptr;     // BtTxt
+    QPushButton* xlsButton = nullptr;     // BtXLS
+    QPushButton* bmpButton = nullptr;     // BtSaveBmp
+    QPushButton* memoButton = nullptr;    // BtSaveM
+    QPushButton* browserButton = nullptr; // BtBrowser
 
     // Row of the "Display" page.
     QLineEdit* jobTitleEdit = nullptr; // EditT

@@ -127,6 +127,7 @@ void TForm1::connectHandlers() {
     connect(&m_timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     connect(&m_timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
 
+    connectExportButtons();
     for (int b = 0; b < kBoardCount; ++b) {
         connectBoardPage(b);
         connectAlarmControls(b);

@@ -167,6 +167,15 @@ public:
     void Memo1DblClick(int board);
     void Memo1Click(int board);
 
+    // Saves of what a board page shows: text, spreadsheet, memo log, chart picture. They write
+    // from a copy of the page, so reception and recording carry on meanwhile.
+    void BtTxt1Click(int board);
+    void BtXLS1Click(int board);
+    void BtSaveM1Click(int board);
+    void BtSaveBmp1Click(int board);
+    void EnableExportButtons(int board, bool enabled);
+    void BtBrowser1Click(int board);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -178,6 +187,8 @@ private:
     void connectHandlers();
     void connectBoardPage(int board);
     void connectAlarmControls(int board);
+    void connectExportButtons();
+    template <typename Save> void runExport(int board, const QString& savedText, Save&& save);
     void createPorts();
     void createNetwork();
     void startConnections();

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <tuple>
+
 namespace nimbar {
 
 namespace {
@@ -57,11 +59,15 @@ QWidget* buildChartTools(int board, BoardControls& c, QWidget* page) {
     c.yLabel = tagged(new QLabel("0.0", tools), "LblY" + n(board), board);
     layout->addWidget(c.yLabel);
     layout->addStretch();
-    for (const auto& [name, caption] :
-         {std::pair{"BtXLS", "Save To XLS"}, std::pair{"BtTxt", "Save To TXT"},
-          std::pair{"BtSaveBmp", "Save To BMP"}, std::pair{"BtSaveM", "Save Memo"},
-          std::pair{"BtBrowser", "Browser / Print"}})
-        layout->addWidget(tagged(new QPushButton(caption, tools), name + n(board), board));
+    for (const auto& [button, name, caption] :
+         {std::tuple{&c.xlsButton, "BtXLS", "Save To XLS"},
+          std::tuple{&c.txtButton, "BtTxt", "Save To TXT"},
+          std::tuple{&c.bmpButton, "BtSaveBmp", "Save To BMP"},
+          std::tuple{&c.memoButton, "BtSaveM", "Save Memo"},
+          std::tuple{&c.browserButton, "BtBrowser", "Browser / Print"}}) {
+        *button = tagged(new QPushButton(caption, tools), name + n(board), board);
+        layout->addWidget(*button);
+    }
     return tools;
 }
 

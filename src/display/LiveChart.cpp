@@ -85,6 +85,22 @@ double LiveChart::timeAtPixel(double pixelX) const {
     return timeOf(xAxis->pixelToCoord(pixelX));
 }
 
+std::vector<double> LiveChart::pointTimes() const {
+    std::vector<double> times;
+    times.reserve(static_cast<std::size_t>(pointCount()));
+    for (const QCPGraphData& point : *graph(0)->data())
+        times.push_back(timeOf(point.key));
+    return times;
+}
+
+std::vector<double> LiveChart::pointValues(int series) const {
+    std::vector<double> values;
+    values.reserve(static_cast<std::size_t>(graph(series)->dataCount()));
+    for (const QCPGraphData& point : *graph(series)->data())
+        values.push_back(point.value);
+    return values;
+}
+
 void LiveChart::clearPoints() {
     for (int i = 0; i < kChannelCount; ++i)
         graph(i)->data()->clear();
@@ -170,6 +186,14 @@ void LiveChart::setAlarmBackground(bool alarm) {
     setBackground(alarm ? Qt::yellow : Qt::white);
     // Shown now, not at the next recorded point, which may be an interval away.
     replot(QCustomPlot::rpQueuedReplot);
+}
+
+QImage LiveChart::picture() {
+    fitAutomaticAxes();
+    setBackground(Qt::white);
+    const QImage image = toPixmap(width(), height()).toImage();
+    setBackground(m_alarmBackground ? Qt::yellow : Qt::white);
+    return image;
 }
 
 void LiveChart::refresh() {

@@ -6,6 +6,7 @@
 #include <qcustomplot.h>
 
 #include <array>
+#include <vector>
 
 namespace nimbar {
 
@@ -27,6 +28,9 @@ public:
     // Times are date-time values (days since 1899-12-30, local clock time).
     void addPoints(double time, const std::array<double, kChannelCount>& values);
     int pointCount() const { return graph(0)->dataCount(); }
+    // Copies of the points: the times of the first series, the values of any series.
+    std::vector<double> pointTimes() const;
+    std::vector<double> pointValues(int series) const;
     void clearPoints();
     void setSeriesVisible(int series, bool visible);
     bool seriesVisible(int series) const { return graph(series)->visible(); }
@@ -54,6 +58,9 @@ public:
     // Yellow while the board is in alarm, white otherwise.
     void setAlarmBackground(bool alarm);
     bool alarmBackground() const { return m_alarmBackground; }
+
+    // The chart drawn at its current size on white, whatever the alarm colour.
+    QImage picture();
 
     // Redraws once the event loop is idle again, fitting the automatic axes first.
     void refresh();

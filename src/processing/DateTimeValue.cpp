@@ -6,7 +6,8 @@ namespace nimbar {
 
 namespace {
 constexpr qint64 kMillisecondsPerDay = 86'400'000;
-const QDate kDayZero(1899, 12, 30);
+// 1899-12-30, made at compile time so that static initialisers elsewhere may convert dates.
+constexpr QDate kDayZero = QDate::fromJulianDay(2415019);
 } // namespace
 
 double toDateTimeValue(const QDateTime& localTime) {
@@ -16,9 +17,18 @@ double toDateTimeValue(const QDateTime& localTime) {
            static_cast<double>(milliseconds) / static_cast<double>(kMillisecondsPerDay);
 }
 
-QDateTime fromDateTimeValue(double value) {
+namespace {
+
+struct DateAndTime {
+    QDate date;
+    QTime time;
+};
+
+// The calendar fields of a value, without the local time zone's lookups that a QDateTime makes:
+// the time texts of a full chart's export would spend most of their time there.
+DateAndTime splitDateTimeValue(double value) {
     if (!std::isfinite(value))
-        return QDateTime(kDayZero, QTime(0, 0));
+        return {kDayZero, QTime(0, 0)};
     const qint64 total = std::llround(value * static_cast<double>(kMillisecondsPerDay));
     qint64 days = total / kMillisecondsPerDay;
     qint64 milliseconds = total % kMillisecondsPerDay;
@@ -26,20 +36,27 @@ QDateTime fromDateTimeValue(double value) {
         milliseconds += kMillisecondsPerDay;
         --days;
     }
-    return QDateTime(kDayZero.addDays(days),
-                     QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds)));
+    return {kDayZero.addDays(days),
+            QTime::fromMSecsSinceStartOfDay(static_cast<int>(milliseconds))};
+}
+
+} // namespace
+
+QDateTime fromDateTimeValue(double value) {
+    const DateAndTime t = splitDateTimeValue(value);
+    return QDateTime(t.date, t.time);
 }
 
 QString LongTimeText(double value) {
-    const QDateTime t = fromDateTimeValue(value);
-    return QString::asprintf("%d-%02d-%02d %02d:%02d:%02d", t.date().year(), t.date().month(),
-                             t.date().day(), t.time().hour(), t.time().minute(), t.time().second());
+    const DateAndTime t = splitDateTimeValue(value);
+    return QString::asprintf("%d-%02d-%02d %02d:%02d:%02d", t.date.year(), t.date.month(),
+                             t.date.day(), t.time.hour(), t.time.minute(), t.time.second());
 }
 
 QString ShortTimeText(double value) {
-    const QDateTime t = fromDateTimeValue(value);
-    return QString::asprintf("%02d-%02d %02d:%02d:%02d", t.date().month(), t.date().day(),
-                             t.time().hour(), t.time().minute(), t.time().second());
+    const DateAndTime t = splitDateTimeValue(value);
+    return QString::asprintf("%02d-%02d %02d:%02d:%02d", t.date.month(), t.date.day(),
+                             t.time.hour(), t.time.minute(), t.time.second());
 }
 
 double SecondsToTime(int seconds) {
