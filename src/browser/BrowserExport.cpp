@@ -95,26 +95,30 @@ QByteArray browserCsvBytes(const BrowserDataSet& data, const LoadPump& pump) {
     return bytes;
 }
 
-ExportResult ExportBrowserTxt(const BrowserDataSet& data, const QString& fileName, bool korean,
-                              const LoadPump& pump) {
+namespace {
+
+template <typename Build>
+ExportResult exportText(const BrowserDataSet& data, const QString& fileName, bool korean,
+                        Build&& build) {
     ExportResult result;
     if (data.points() == 0)
         return result;
-    result.written = writeWhole(fileName, browserTextBytes(data, pump));
+    result.written = writeWhole(fileName, build());
     result.status =
         result.written ? savedAsText(fileName, korean) : saveErrorText(fileName, korean);
     return result;
 }
 
+} // namespace
+
+ExportResult ExportBrowserTxt(const BrowserDataSet& data, const QString& fileName, bool korean,
+                              const LoadPump& pump) {
+    return exportText(data, fileName, korean, [&] { return browserTextBytes(data, pump); });
+}
+
 ExportResult ExportBrowserCsv(const BrowserDataSet& data, const QString& fileName, bool korean,
                               const LoadPump& pump) {
-    ExportResult result;
-    if (data.points() == 0)
-        return result;
-    result.written = writeWhole(fileName, browserCsvBytes(data, pump));
-    result.status =
-        result.written ? savedAsText(fileName, korean) : saveErrorText(fileName, korean);
-    return result;
+    return exportText(data, fileName, korean, [&] { return browserCsvBytes(data, pump); });
 }
 
 ExportResult ExportBrowserXls(const BrowserDataSet& data, const QString& fileName, bool korean,

@@ -575,29 +575,24 @@ QString TFormB::chooseSaveFile(const QString& filter) {
 }
 
 void TFormB::BtTXTClick() {
-    if (m_data.points() == 0 || m_loading)
-        return;
-    const QString name = exportFileName(chooseSaveFile("TXT file(*.TXT)"), ".TXT");
-    if (name.isEmpty())
-        return;
-    // The export turns the event loop; nothing may change the data set meanwhile.
-    QScopedValueRollback<bool> busy(m_loading, true);
-    const ExportResult result = ExportBrowserTxt(m_data, name, m_korean, [] {
-        QCoreApplication::processEvents();
-        return true;
-    });
-    showStatus(result.status);
+    exportChart("TXT file(*.TXT)", ".TXT", &ExportBrowserTxt);
 }
 
 void TFormB::BtXLSClick() {
+    exportChart("XLS file(*.XLS)", ".XLS", &ExportBrowserXls);
+}
+
+void TFormB::exportChart(const QString& filter, const QString& extension,
+                         ExportResult (*write)(const BrowserDataSet&, const QString&, bool,
+                                               const LoadPump&)) {
     if (m_data.points() == 0 || m_loading)
         return;
-    const QString name = exportFileName(chooseSaveFile("XLS file(*.XLS)"), ".XLS");
+    const QString name = exportFileName(chooseSaveFile(filter), extension);
     if (name.isEmpty())
         return;
     // The export turns the event loop; nothing may change the data set meanwhile.
     QScopedValueRollback<bool> busy(m_loading, true);
-    const ExportResult result = ExportBrowserXls(m_data, name, m_korean, [] {
+    const ExportResult result = write(m_data, name, m_korean, [] {
         QCoreApplication::processEvents();
         return true;
     });

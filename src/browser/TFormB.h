@@ -2,6 +2,7 @@
 
 #include "browser/BrowserChart.h"
 #include "browser/BrowserDataSet.h"
+#include "browser/BrowserExport.h"
 #include "browser/RecordingLoader.h"
 
 #include <QDialog>
@@ -84,6 +85,9 @@ private:
     void showDirectory(const QString& directory);
     void redraw();
     QString chooseSaveFile(const QString& filter);
+    void exportChart(const QString& filter, const QString& extension,
+                     ExportResult (*write)(const BrowserDataSet&, const QString&, bool,
+                                           const LoadPump&));
 
     bool m_korean;
     QString m_dataDirectory;
