@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QtEndian>
 
+#include <cstring>
+
 namespace nimbar {
 
 namespace {
@@ -23,6 +25,8 @@ struct LoadState {
     const LoadPump& pump;
     BrowserDataSet& chart;
     int total = 0;
+    // One read buffer for the whole load: fresh large blocks per read cost more than the read.
+    QByteArray buffer = QByteArray(kChunkRecords * layout.recordSize, Qt::Uninitialized);
 };
 
 double xOf(double time, const LoadState& s) {
@@ -45,7 +49,8 @@ int LoadFileData(QFile& file, LoadState& s) {
     const int channels = s.chart.channelCount;
     int subsample = 0;
     int pump = 0;
-    QByteArray chunk;
+    char* chunk = s.buffer.data();
+    qsizetype filled = 0;
     qsizetype at = 0;
     for (;;) {
         if (++pump >= kRecordsPerPump) {
@@ -56,14 +61,17 @@ int LoadFileData(QFile& file, LoadState& s) {
         if (s.options.pointLimit > 0 && s.total >= s.options.pointLimit) {
             return LimitReached;
         }
-        if (at + recordSize > chunk.size()) {
+        if (at + recordSize > filled) {
             // A final fragment of a record still being written is no record.
-            chunk = chunk.mid(at) + file.read(kChunkRecords * recordSize);
+            const qsizetype rest = filled - at;
+            std::memmove(chunk, chunk + at, static_cast<std::size_t>(rest));
+            const qint64 got = file.read(chunk + rest, s.buffer.size() - rest);
+            filled = rest + qMax<qint64>(got, 0);
             at = 0;
-            if (chunk.size() < recordSize)
+            if (filled < recordSize)
                 return FileEnded;
         }
-        const char* record = chunk.constData() + at;
+        const char* record = chunk + at;
         at += recordSize;
         if (++subsample < factor)
             continue;
