@@ -2,6 +2,117 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ko_KR" sourcelanguage="en">
     <context>
+        <name>Browser</name>
+        <message>
+            <source>Start Time</source>
+            <translation>시작시각 </translation>
+        </message>
+        <message>
+            <source>View Point</source>
+            <translation>점 표시</translation>
+        </message>
+        <message>
+            <source>Channel Visible</source>
+            <translation>채널보기</translation>
+        </message>
+        <message>
+            <source>Date/Time</source>
+            <translation>날짜/시간</translation>
+        </message>
+        <message>
+            <source>Device</source>
+            <translation>계기포트 </translation>
+        </message>
+        <message>
+            <source>Start Date</source>
+            <translation>시작날짜  </translation>
+        </message>
+        <message>
+            <source>End Date</source>
+            <translation>종료날짜  </translation>
+        </message>
+        <message>
+            <source>Time</source>
+            <translation>시간  </translation>
+        </message>
+        <message>
+            <source>Draw Chart</source>
+            <translation>그리기</translation>
+        </message>
+        <message>
+            <source>Serial Number : </source>
+            <translation>시리얼 번호 : </translation>
+        </message>
+        <message>
+            <source>Zoom In</source>
+            <translation>확대</translation>
+        </message>
+        <message>
+            <source>Zoom Out</source>
+            <translation>축소</translation>
+        </message>
+        <message>
+            <source>Auto</source>
+            <translation>자동</translation>
+        </message>
+        <message>
+            <source>Smoothing</source>
+            <translation>노이즈 억제</translation>
+        </message>
+        <message>
+            <source>Subsampling</source>
+            <translation>서브 샘플링</translation>
+        </message>
+        <message>
+            <source>X Axis</source>
+            <translation>X 축 </translation>
+        </message>
+        <message>
+            <source>Save as TXT</source>
+            <translation>TXT로 저장</translation>
+        </message>
+        <message>
+            <source>Save as XLS</source>
+            <translation>XLS로 저장</translation>
+        </message>
+        <message>
+            <source>Print Chart</source>
+            <translation>차트인쇄</translation>
+        </message>
+        <message>
+            <source>Clipboard</source>
+            <translation>클립보드복사</translation>
+        </message>
+        <message>
+            <source>Close</source>
+            <translation>닫기</translation>
+        </message>
+        <message>
+            <source>Copy to Clipboard</source>
+            <translation>클립보드로 복사</translation>
+        </message>
+        <message>
+            <source>Modify Titles</source>
+            <translation>제목변경</translation>
+        </message>
+        <message>
+            <source>Get Average</source>
+            <translation>평균값</translation>
+        </message>
+        <message>
+            <source>Record Time (hh:mm:ss)</source>
+            <translation>기록 시각 (hh:mm:ss)</translation>
+        </message>
+        <message>
+            <source>Elapse Time (hh:mm:ss)</source>
+            <translation>경과 시간 (hh:mm:ss)</translation>
+        </message>
+        <message>
+            <source>Elapse Time (sec)</source>
+            <translation>경과 시간 (sec)</translation>
+        </message>
+    </context>
+    <context>
         <name>Captions</name>
         <message>
             <source>Scroll</source>
@@ -243,22 +354,6 @@
             <translation>차트 %1 기록 재시작되었습니다.</translation>
         </message>
         <message>
-            <source>There are some errors (%1 was not saved)</source>
-            <translation>%1파일을 저장하는데 에러가 발생하였습니다.</translation>
-        </message>
-        <message>
-            <source>The Chart is saved as %1 file</source>
-            <translation>차트가 저장 되었습니다. :%1</translation>
-        </message>
-        <message>
-            <source>The Log is saved as %1 file</source>
-            <translation>로그가 저장 되었습니다. : %1</translation>
-        </message>
-        <message>
-            <source>The data browser is not part of this version yet.</source>
-            <translation>차트 보기는 이 버전에 아직 없습니다.</translation>
-        </message>
-        <message>
             <source>The data directory %1 cannot be stored: its path is longer than 80 bytes or holds characters outside code page 949. Choose another one.</source>
             <translation>데이터 폴더 %1은(는) 저장할 수 없습니다: 경로가 80바이트보다 길거나 코드 페이지 949에 없는 문자가 있습니다. 다른 폴더를 선택하세요.</translation>
         </message>
@@ -277,6 +372,18 @@
         <message>
             <source>Tref = '%1' is not a number: thermocouple channels are invalid.</source>
             <translation>Tref = '%1'은(는) 숫자가 아닙니다: 열전대 채널 값이 무효입니다.</translation>
+        </message>
+        <message>
+            <source>There are some errors (%1 was not saved)</source>
+            <translation>%1파일을 저장하는데 에러가 발생하였습니다.</translation>
+        </message>
+        <message>
+            <source>The Chart is saved as %1 file</source>
+            <translation>차트가 저장 되었습니다. :%1</translation>
+        </message>
+        <message>
+            <source>The Log is saved as %1 file</source>
+            <translation>로그가 저장 되었습니다. : %1</translation>
         </message>
     </context>
 </TS>

@@ -24,6 +24,7 @@
 #include <memory>
 
 class QComboBox;
+class QDialog;
 class QTabWidget;
 
 namespace nimbar {
@@ -174,7 +175,11 @@ public:
     void BtSaveM1Click(int board);
     void BtSaveBmp1Click(int board);
     void EnableExportButtons(int board, bool enabled);
-    void BtBrowser1Click(int board);
+
+    // The data browser, opened modally from the board pages and File > Browser.
+    void BtBrowser1Click();
+    // Called with each browser window before it runs; tests use it to drive the window.
+    void setBrowserHook(std::function<void(QDialog&)> hook) { m_browserHook = std::move(hook); }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -189,6 +194,7 @@ private:
     void connectAlarmControls(int board);
     void connectExportButtons();
     template <typename Save> void runExport(int board, const QString& savedText, Save&& save);
+    void connectBrowserButtons();
     void createPorts();
     void createNetwork();
     void startConnections();
@@ -269,6 +275,7 @@ private:
     NetServer* m_server = nullptr;
     NetClient* m_client = nullptr;
     QString m_connectHost;
+    std::function<void(QDialog&)> m_browserHook;
 };
 
 template <typename Handler> void TForm1::guarded(Handler&& handler) {

@@ -51,12 +51,7 @@ void TForm1::connectExportButtons() {
         on(c.xlsButton, &TForm1::BtXLS1Click);
         on(c.memoButton, &TForm1::BtSaveM1Click);
         on(c.bmpButton, &TForm1::BtSaveBmp1Click);
-        on(c.browserButton, &TForm1::BtBrowser1Click);
     }
-    if (auto* browser = findChild<QAction*>("MMBrowser"))
-        connect(browser, &QAction::triggered, this, [this] {
-            guarded([this] { BtBrowser1Click(qBound(0, m_pages->currentIndex(), 3)); });
-        });
 }
 
 template <typename Save> void TForm1::runExport(int b, const QString& savedText, Save&& save) {
@@ -121,10 +116,6 @@ void TForm1::EnableExportButtons(int b, bool enabled) {
     const BoardControls& c = m_controls[b];
     for (QPushButton* button : {c.txtButton, c.xlsButton, c.bmpButton})
         button->setEnabled(enabled);
-}
-
-void TForm1::BtBrowser1Click(int) {
-    ShowStatus(tr("The data browser is not part of this version yet."));
 }
 
 } // namespace nimbar

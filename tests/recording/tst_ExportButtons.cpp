@@ -190,15 +190,6 @@ private slots:
         click(f, "BtSaveM1");
         QCOMPARE(w.statusText(), QString::fromUtf8("로그가 저장 되었습니다. : ") +
                                      QDir::toNativeSeparators(dayDirectory(w) + "/A140307.LOG"));
-        f.find<QAction>("MMBrowser")->trigger();
-        QCOMPARE(w.statusText(), QString::fromUtf8("차트 보기는 이 버전에 아직 없습니다."));
-    }
-
-    void browserButtonSaysItIsNotThereYet() {
-        WindowFixture f;
-        TForm1& w = startWindow(f, true);
-        click(f, "BtBrowser2");
-        QCOMPARE(w.statusText(), QString("The data browser is not part of this version yet."));
     }
 };
 
