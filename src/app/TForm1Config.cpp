@@ -5,6 +5,7 @@
 #include "app/TForm1.h"
 
 #include "app/DirectoryListBox.h"
+#include "display/BoardMemo.h"
 #include "display/LiveChart.h"
 
 #include <QCheckBox>
@@ -93,6 +94,8 @@ void TForm1::SetupBoardDisplay(int b) {
         c.chart->setSeriesVisible(ch, visible);
         c.chart->graph(ch)->setName(fieldText(board.channelName[ch]));
     }
+    c.chart->setModelChannels(channelCountOf(runtime.modelClass));
+    c.memo->setChannelCount(channelCountOf(runtime.modelClass));
     c.chart->refresh();
 
     refreshRangeCombos(b);
