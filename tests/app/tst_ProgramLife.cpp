@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <utility>
 
 class ProgramLifeTest : public QObject {
     Q_OBJECT

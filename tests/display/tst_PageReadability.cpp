@@ -13,6 +13,8 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
 
 #include <cstring>
 
@@ -126,6 +128,13 @@ private slots:
         w.pages()->setCurrentIndex(TForm1::kFirstConfigPage);
         auto* list = f.find<DirectoryListBox>("DirectoryListBox1");
         QVERIFY(!list->findItems("20260315", Qt::MatchExactly).isEmpty());
+    }
+
+    void koreanAlsoTranslatesTheToolkitsButtons() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 0; });
+        f.start();
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QString("취소"));
     }
 };
 
