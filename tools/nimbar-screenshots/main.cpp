@@ -11,6 +11,7 @@
 #include "app/RecordText.h"
 #include "app/SettingsFile.h"
 #include "app/TForm1.h"
+#include "display/LiveChart.h"
 
 #include <QApplication>
 #include <QDir>
@@ -128,6 +129,9 @@ int main(int argc, char** argv) {
     for (int b = 0; b < kBoardCount; ++b) {
         window.pages()->setCurrentIndex(TForm1::kFirstBoardPage + b);
         QCoreApplication::processEvents();
+        // A chart charted while its page was hidden is drawn again at its shown size.
+        if (auto* chart = window.findChild<LiveChart*>(QString("Chart%1").arg(b + 1)))
+            chart->replot();
         const QString file = QDir(out).filePath(QString("daq%1.png").arg(b + 1));
         if (!window.grab().save(file))
             return fail("cannot write " + file);
