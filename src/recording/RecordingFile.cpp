@@ -5,6 +5,12 @@
 
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#elif defined(Q_OS_WIN)
+#include <io.h>
+#endif
+
 namespace nimbar {
 
 namespace {
@@ -26,6 +32,34 @@ QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTi
     hour = now.time().hour();
     return directory + QDir::separator() + now.time().toString("hhmmss");
 }
+
+namespace {
+
+// Puts what was written on the disk itself, so that a power cut loses at most the record that
+// was being written.
+bool syncData(QFile& file) {
+    if (!file.flush())
+        return false;
+#ifdef Q_OS_UNIX
+    return ::fdatasync(file.handle()) == 0;
+#elif defined(Q_OS_WIN)
+    return ::_commit(file.handle()) == 0;
+#else
+    return true;
+#endif
+}
+
+// The size up to the last whole record: a crash can leave part of a record at the end, and
+// records appended after it would be read shifted.
+qint64 wholeRecordsSize(qint64 size) {
+    constexpr qint64 header = sizeof(RecordingHeader);
+    constexpr qint64 record = sizeof(RecordingRecord);
+    if (size <= header)
+        return size;
+    return header + (size - header) / record * record;
+}
+
+} // namespace
 
 RecordingHeader buildRecordingHeader(const BoardConfig& board, double startTime) {
     RecordingHeader header;
@@ -59,11 +93,13 @@ bool AppendRecord(const QString& path, double time,
     QFile file(path);
     if (!file.open(QIODevice::ReadWrite))
         return false;
-    const qint64 before = file.size();
+    qint64 before = file.size();
+    if (const qint64 whole = wholeRecordsSize(before); whole != before && file.resize(whole))
+        before = whole;
     const bool written = file.seek(before) &&
                          file.write(reinterpret_cast<const char*>(&record), sizeof record) ==
                              static_cast<qint64>(sizeof record) &&
-                         file.flush();
+                         syncData(file);
     if (!written)
         file.resize(before);
     return written;

@@ -50,8 +50,9 @@ RecordingHeader buildRecordingHeader(const BoardConfig& board, double startTime)
 // Writes the header over the first 544 bytes; the records after it stay as they are.
 bool WriteRecordingHeader(const QString& path, const RecordingHeader& header);
 
-// Appends one record. A record is written whole or not at all: after a failed or short write
-// the file is cut back to its previous size.
+// Appends one record and puts it on the disk before returning. A record is written whole or not
+// at all: after a failed or short write the file is cut back to its previous size. A part of a
+// record left at the end of a file with its header (a crash while writing) is cut first.
 bool AppendRecord(const QString& path, double time,
                   const std::array<double, kChannelCount>& values);
 

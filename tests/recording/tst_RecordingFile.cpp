@@ -80,6 +80,22 @@ private slots:
         QCOMPARE(after.mid(11, 8), QByteArray("Renamed\0", 8));
     }
 
+    void partialRecordLeftByACrashIsCutBeforeTheNextAppend() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("crash.KRN");
+        QVERIFY(WriteRecordingHeader(path, buildRecordingHeader(defaultBoardConfig(0, "D"), 1.0)));
+        QVERIFY(AppendRecord(path, 1.0, ramp(1)));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::Append));
+            file.write(QByteArray(37, '\x55')); // the power went while a record was written
+        }
+        QVERIFY(AppendRecord(path, 2.0, ramp(2)));
+        const QByteArray bytes = readAll(path);
+        QCOMPARE(bytes.size(), 544 + 2 * 80);
+        QCOMPARE(bytes.mid(544 + 80, 8), doubleBytes(2.0));
+    }
+
     void classOneSlotsHoldTheInvalidValue() {
         QTemporaryDir dir;
         std::array<double, kChannelCount> values = ramp(0);
