@@ -82,9 +82,14 @@ double SimDevice::demoValue(int channel, double seconds) const {
     // Each channel settles at its own level and warms and cools around it over ten minutes
     // or more; all stay between 25 and 90 C.
     constexpr double kLevels[] = {0.0, 62.0, 48.0, 71.0, 35.0, 55.0, 80.0, 42.0, 66.0};
+    // Devices of different models drift out of step with each other.
+    int modelSeed = 0;
+    for (char c : m_options.model)
+        modelSeed += static_cast<unsigned char>(c);
     const double period = 600.0 + 97.0 * channel;
-    const double drift = 8.0 * std::sin(2.0 * std::numbers::pi * seconds / period + 1.3 * channel);
-    const double noise = smoothNoise(channel, seconds, 0.4);
+    const double drift =
+        8.0 * std::sin(2.0 * std::numbers::pi * seconds / period + 1.3 * channel + 0.7 * modelSeed);
+    const double noise = smoothNoise(channel + 16 * modelSeed, seconds, 0.4);
     if (channel != m_options.excursion)
         return kLevels[channel] + drift + noise;
     // The excursion channel idles near 75 C and rises to 125 C in a 40-second swell, above
