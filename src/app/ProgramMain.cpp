@@ -1,18 +1,29 @@
 #include "app/ProgramMain.h"
 
+#include "app/CommandLineHelp.h"
 #include "app/NimbarApplication.h"
 #include "app/ProgramPaths.h"
 #include "app/TForm1.h"
 #include "app/TerminationSignals.h"
 
+#include <cstdio>
+
 namespace nimbar {
 
 int runProgram(BuildKind kind, int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const auto answer = commandLineAnswer(kind, arguments)) {
+        std::fputs(answer->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     TerminationSignals::block(); // before any thread exists, so that every thread inherits it
     NimbarApplication application(argc, argv);
     const QString name = programName(kind);
+    // No display name: the platform would append it to the window title, which already names
+    // the program.
     application.setApplicationName(name);
-    application.setApplicationDisplayName(name);
 
     ProgramPaths paths(kind, ProgramPaths::homeFromArguments(kind, application.arguments()));
     application.setExceptionLog(ExceptionLog(paths.exceptionLog()));

@@ -262,6 +262,7 @@ private:
     std::array<bool, kBoardCount> m_portLost{};
     ConfigFrameCollector m_reply;
     QTranslator m_translator;
+    QTranslator m_toolkitTranslator; // the toolkit's own texts: dialog buttons, file dialogs
 
     bool m_korean = true;
     bool m_elapse = false;

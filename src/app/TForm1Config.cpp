@@ -6,6 +6,7 @@
 
 #include "app/DirectoryListBox.h"
 #include "device/ComPort.h"
+#include "display/BoardMemo.h"
 #include "display/LiveChart.h"
 
 #include <QCheckBox>
@@ -95,6 +96,8 @@ void TForm1::SetupBoardDisplay(int b) {
         c.chart->setSeriesVisible(ch, visible);
         c.chart->graph(ch)->setName(fieldText(board.channelName[ch]));
     }
+    c.chart->setModelChannels(channelCountOf(runtime.modelClass));
+    c.memo->setChannelCount(channelCountOf(runtime.modelClass));
     c.chart->refresh();
 
     refreshRangeCombos(b);

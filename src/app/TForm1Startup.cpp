@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QSpinBox>
 #include <QTabWidget>
 
@@ -92,8 +93,13 @@ void TForm1::startClient() {
 void TForm1::chooseLanguage(bool english) {
     m_korean = !english;
     m_options.englishBox->setChecked(english);
-    if (m_korean && m_translator.load(":/i18n/nimbar_ko.qm"))
+    if (!m_korean)
+        return;
+    if (m_translator.load(":/i18n/nimbar_ko.qm"))
         QCoreApplication::installTranslator(&m_translator);
+    if (m_toolkitTranslator.load(QLocale(QLocale::Korean, QLocale::SouthKorea), "qtbase", "_",
+                                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_toolkitTranslator);
 }
 
 void TForm1::setupBoards() {

@@ -53,10 +53,11 @@ QWidget* buildChartTools(int board, BoardControls& c, QWidget* page) {
     layout->addWidget(c.scrollBox);
     layout->addWidget(c.viewPointBox);
     layout->addWidget(new QLabel("Time:", tools));
-    c.timeLabel = tagged(new QLabel("hh:mm:ss", tools), "LblTime" + n(board), board);
+    // The read-outs and the start time stay empty until there is something to show.
+    c.timeLabel = tagged(new QLabel(tools), "LblTime" + n(board), board);
     layout->addWidget(c.timeLabel);
     layout->addWidget(new QLabel("Y :", tools));
-    c.yLabel = tagged(new QLabel("0.0", tools), "LblY" + n(board), board);
+    c.yLabel = tagged(new QLabel(tools), "LblY" + n(board), board);
     layout->addWidget(c.yLabel);
     layout->addStretch();
     for (const auto& [button, name, caption] :
@@ -113,10 +114,6 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
         tagged(new QLabel("  Count     Date      Time ", box), "PnlMTitle" + n(board), board);
     c.memoTitle->setFrameShape(QFrame::Panel);
     layout->addWidget(c.memoTitle);
-    QStringList columns;
-    for (int ch = 0; ch < kChannelCount; ++ch)
-        columns << QString("CH%1").arg(ch);
-    layout->addWidget(new QLabel(columns.join("   "), box));
     c.memo = tagged(new BoardMemo(box), "Memo" + n(board), board);
     c.memo->setToolTip("Double click the memo to pause scrolling");
     layout->addWidget(c.memo);
@@ -139,7 +136,7 @@ QWidget* buildBoardPage(int board, BoardControls& c, QWidget* parent) {
     titleFont.setPointSize(14);
     titleFont.setBold(true);
     c.titleLabel->setFont(titleFont);
-    c.startLabel = tagged(new QLabel("date", page), "LblStart" + n(board), board);
+    c.startLabel = tagged(new QLabel(page), "LblStart" + n(board), board);
     header->addWidget(c.lamp);
     header->addWidget(c.titleLabel);
     header->addStretch();

@@ -1,5 +1,7 @@
 #include "display/LiveChart.h"
 
+#include "display/AxisEnds.h"
+
 namespace nimbar {
 
 namespace {
@@ -47,8 +49,17 @@ LiveChart::LiveChart(QWidget* parent) : QCustomPlot(parent) {
     xAxis->setTicker(ticker);
     xAxis->setLabel("Record Time");
     yAxis->setLabel("temperature(C)");
+    // The legend sits in a row of its own under the plot, so it never covers the newest
+    // points at the right end of the time window.
+    axisRect()->insetLayout()->take(legend);
+    plotLayout()->addElement(2, 0, legend);
+    plotLayout()->setRowStretchFactor(2, 0.001);
     legend->setVisible(true);
-    legend->setFont(QFont(font().family(), 7));
+    legend->setFont(font());
+    legend->setFillOrder(QCPLegend::foColumnsFirst);
+    legend->setIconSize(18, 10);
+    legend->setRowSpacing(0);
+    legend->setBorderPen(Qt::NoPen);
     setNoAntialiasingOnDrag(true);
 
     for (int i = 0; i < kChannelCount; ++i) {
@@ -63,6 +74,7 @@ LiveChart::LiveChart(QWidget* parent) : QCustomPlot(parent) {
         series->setAntialiased(false);
         series->setAntialiasedScatters(false);
     }
+    rebuildLegend();
 }
 
 void LiveChart::setChartTitle(const QString& title) {
@@ -106,8 +118,27 @@ void LiveChart::clearPoints() {
         graph(i)->data()->clear();
 }
 
+void LiveChart::setModelChannels(int count) {
+    m_modelChannels = qBound(1, count, kChannelCount);
+    rebuildLegend();
+}
+
 void LiveChart::setSeriesVisible(int series, bool visible) {
     graph(series)->setVisible(visible);
+    rebuildLegend();
+}
+
+void LiveChart::rebuildLegend() {
+    int entries = 0;
+    for (int i = 0; i < m_modelChannels; ++i)
+        entries += graph(i)->visible() ? 1 : 0;
+    // One row up to five entries, else two even rows.
+    legend->clearItems();
+    legend->setWrap(entries > 5 ? (entries + 1) / 2 : qMax(entries, 1));
+    for (int i = 0; i < m_modelChannels; ++i) {
+        if (graph(i)->visible())
+            graph(i)->addToLegend();
+    }
 }
 
 void LiveChart::setMarkersVisible(bool visible) {
@@ -170,7 +201,8 @@ void LiveChart::fitAutomaticAxes() {
         }
         if (found) {
             const double margin = qMax(values.size() * 0.05, 0.5);
-            yAxis->setRange(values.lower - margin, values.upper + margin);
+            const AxisEnds ends = roundAxisEnds(values.lower - margin, values.upper + margin);
+            yAxis->setRange(ends.lower, ends.upper);
         }
     }
     if (m_timeAutomatic && pointCount() > 0) {

@@ -32,6 +32,9 @@ public:
     std::vector<double> pointTimes() const;
     std::vector<double> pointValues(int series) const;
     void clearPoints();
+    // The series the board's model sends (CH0 .. CH(count-1)); only they are in the legend.
+    void setModelChannels(int count);
+    // Hidden series leave the legend too.
     void setSeriesVisible(int series, bool visible);
     bool seriesVisible(int series) const { return graph(series)->visible(); }
     void setMarkersVisible(bool visible);
@@ -67,11 +70,13 @@ public:
 
 private:
     void fitAutomaticAxes();
+    void rebuildLegend();
 
     bool m_alarmBackground = false;
     bool m_timeAutomatic = false;
     bool m_valueAutomatic = true;
     double m_timeOrigin = 0.0;
+    int m_modelChannels = kChannelCount;
     std::array<QCPScatterStyle, kChannelCount> m_markers;
 };
 

@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include <csignal>
+#include <utility>
 
 class ProgramLifeTest : public QObject {
     Q_OBJECT
@@ -66,6 +67,28 @@ private slots:
         startOnEmptyHome(client, "Tessel5610", dir, "Tessel");
         stopWithSigterm(client);
         QCOMPARE(QFileInfo(dir.filePath("program/Tessel5610.SET")).size(), 372);
+    }
+
+    void helpAndVersionNeedNoDisplay() {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+            env.remove(name);
+        const auto run = [&env](const QString& name, const QString& option) {
+            QProcess process;
+            process.setProcessEnvironment(env);
+            process.start(program(name), {option});
+            process.waitForFinished(20000);
+            return std::pair{process.exitCode(), QString::fromLocal8Bit(process.readAll())};
+        };
+        const auto [loggerCode, loggerHelp] = run("Nimbar5610", "--help");
+        QCOMPARE(loggerCode, 0);
+        QVERIFY(loggerHelp.startsWith("Usage: Nimbar5610 [--home DIR]\n"));
+        QVERIFY(!loggerHelp.contains("--connect"));
+        const auto [clientCode, clientHelp] = run("Tessel5610", "--help");
+        QCOMPARE(clientCode, 0);
+        QVERIFY(clientHelp.contains("--home DIR"));
+        QVERIFY(clientHelp.contains("--connect HOST"));
+        QCOMPARE(run("Tessel5610", "--version"), std::pair(0, QString("Tessel5610 Ver 2.0.2\n")));
     }
 };
 

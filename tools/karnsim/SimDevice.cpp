@@ -29,6 +29,23 @@ std::uint32_t deviceCode(double count) {
     return c < 0 ? static_cast<std::uint32_t>(c + 0xFFFFFF) : static_cast<std::uint32_t>(c);
 }
 
+// Smooth noise of about +-amplitude: values at whole seconds from a hash, joined by cosine
+// steps, so that the demo is the same at every run.
+double smoothNoise(int channel, double seconds, double amplitude) {
+    const auto at = [channel](long second) {
+        auto h = static_cast<std::uint32_t>(second) * 2654435761u ^
+                 static_cast<std::uint32_t>(channel + 1) * 40503u;
+        h ^= h >> 15;
+        h *= 2246822519u;
+        h ^= h >> 13;
+        return (h & 0xFFFF) / 32767.5 - 1.0;
+    };
+    const double whole = std::floor(seconds);
+    const double f = 0.5 - 0.5 * std::cos(std::numbers::pi * (seconds - whole));
+    const auto s = static_cast<long>(whole);
+    return amplitude * (at(s) * (1.0 - f) + at(s + 1) * f);
+}
+
 int rangeIndex(int modelClass, double rangeMv) {
     const auto table = nimbar::rangeTableOf(modelClass);
     for (std::size_t i = 0; i < table.size(); ++i) {
@@ -56,7 +73,36 @@ double SimDevice::channelValue(int channel, double seconds) const {
         return *m_options.fixedTemp;
     if (m_options.type == 'B') // type B has no inverse below 250 C
         return 750.0 + 150.0 * wave;
+    if (m_options.demo)
+        return demoValue(channel, seconds);
     return 85.0 + 65.0 * wave;
+}
+
+double SimDevice::demoValue(int channel, double seconds) const {
+    // Each channel settles at its own level and warms and cools around it over ten minutes
+    // or more; all stay between 25 and 90 C.
+    constexpr double kLevels[] = {0.0, 62.0, 48.0, 71.0, 35.0, 55.0, 80.0, 42.0, 66.0};
+    // Devices of different models drift out of step with each other.
+    int modelSeed = 0;
+    for (char c : m_options.model)
+        modelSeed += static_cast<unsigned char>(c);
+    const double period = 600.0 + 97.0 * channel;
+    const double drift =
+        8.0 * std::sin(2.0 * std::numbers::pi * seconds / period + 1.3 * channel + 0.7 * modelSeed);
+    const double noise = smoothNoise(channel + 16 * modelSeed, seconds, 0.4);
+    if (channel != m_options.excursion)
+        return kLevels[channel] + drift + noise;
+    // The excursion channel idles near 75 C and rises to 125 C in a 40-second swell, above
+    // 100 C for its middle 20 seconds.
+    constexpr double kSwell = 40.0;
+    double value = 75.0 + 0.25 * drift + noise;
+    const double since = seconds - kFirstExcursion;
+    if (since >= 0.0) {
+        const double u = std::fmod(since, kExcursionPeriod);
+        if (u < kSwell)
+            value += 50.0 * (0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * u / kSwell));
+    }
+    return value;
 }
 
 std::uint32_t SimDevice::referenceCode(double tempC, double& derived) const {

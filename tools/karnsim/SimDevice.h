@@ -25,6 +25,11 @@ public:
     // The reply to "DC\r", from 'S' to 'E'.
     std::string configReport() const;
 
+    // The demo's excursion: every kExcursionPeriod seconds from kFirstExcursion on, a rise
+    // that stays above the default high limit for about 20 seconds.
+    static constexpr double kFirstExcursion = 60.0;
+    static constexpr double kExcursionPeriod = 240.0;
+
     // The body numbers of the configuration report; the codes are made to suit them.
     static constexpr double kCorrA1 = 1.0;
     static constexpr double kCorrA0 = 0.0;
@@ -33,6 +38,7 @@ public:
 private:
     double referenceTemp(double seconds) const;
     double channelValue(int channel, double seconds) const;
+    double demoValue(int channel, double seconds) const;
     std::uint32_t referenceCode(double tempC, double& derived) const;
     std::uint32_t channelCode(double value, double refTemp) const;
 

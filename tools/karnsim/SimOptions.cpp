@@ -90,6 +90,15 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             if (!toDouble(v, t))
                 return fail("--fixed-temp needs a temperature in C");
             o.fixedTemp = t;
+        } else if (a == "--profile") {
+            if (v != "wave" && v != "demo")
+                return fail("--profile needs wave or demo");
+            o.demo = v == "demo";
+        } else if (a == "--excursion") {
+            long ch = 0;
+            if (!toLong(v, ch) || ch < 1 || ch > 8)
+                return fail("--excursion needs a channel 1..8");
+            o.excursion = static_cast<int>(ch);
         } else if (a == "--seed") {
             long s = 0;
             if (!toLong(v, s) || s < 0)
@@ -105,6 +114,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     o.modelClass = *modelClass;
     if (!rangeInTable(o.modelClass, o.rangeMv))
         return fail("--range-mv is not a range of this model");
+    if (o.excursion >= nimbar::channelCountOf(o.modelClass))
+        return fail("--excursion names a channel this model does not have");
+    if (o.excursion > 0 && !o.demo)
+        return fail("--excursion needs --profile demo");
     if (o.serial.empty() || o.serial.find_first_of(" \t\r\nSME") != std::string::npos)
         return fail("--serial must be one word without the letters S, M and E");
     return parsed;
@@ -127,12 +140,17 @@ Simulates a KARN data logger on a pseudo-terminal.
                       random bytes between the lines. May be given more than once.
   --silence-after N   fall silent after N measurement lines
   --fixed-temp C      every thermocouple channel at C instead of drifting
+  --profile NAME      wave (default): thermocouples swing between 20 and 150 C;
+                      demo: each warms and cools slowly with a little noise between 25 and
+                      90 C, inside the logger's default alarm limits (-20 and 100 C)
+  --excursion CH      with --profile demo: channel CH rises above 100 C for about 20 s every
+                      4 minutes, first after one minute
   --seed N            seed of the garbage bytes (default 1)
   --help              this text
 
 The device starts its lines on "DK\r", answers "DC\r" with its configuration report and takes
 "D1\r", "D0\r" and "P<hex>\r" as output commands. Thermocouple channels drift between 20 and
-150 C (type B: 600 to 900 C), the reference junction stays near 25 C; channels of type V carry
+150 C (type B: 600 to 900 C; --profile demo: see above), the reference junction stays near 25 C; channels of type V carry
 millivolts. In the values file CH0 is the reference junction in C (the CH0 millivolts for a
 KARN-5600/5610 of type V); lines cut short by --fault badlength are written with a leading "#".
 )";

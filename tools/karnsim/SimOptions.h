@@ -23,6 +23,8 @@ struct SimOptions {
     bool faultGarbage = false;
     long silenceAfter = -1; // lines sent before the device falls silent; -1: never
     std::optional<double> fixedTemp;
+    bool demo = false;  // thermocouples drift like a process, within the default alarm limits
+    int excursion = -1; // demo: the channel that crosses its high limit now and then; -1: none
     unsigned seed = 1;
     bool help = false;
 };

@@ -1,0 +1,45 @@
+#include "app/CommandLineHelp.h"
+
+namespace nimbar {
+
+namespace {
+
+constexpr char kVersion[] = "2.0.2";
+
+QString helpText(BuildKind kind) {
+    const QString name = programName(kind);
+    if (kind == BuildKind::Logger)
+        return "Usage: " + name +
+               " [--home DIR]\n"
+               "Logger for the KARN-5600, 5610, 5400 and 5800 data loggers on the serial ports:\n"
+               "charts, alarms, hourly recording files, and each board served over TCP.\n"
+               "\n"
+               "  --home DIR      keep the settings, port bindings and logs in DIR instead of\n"
+               "                  the program's folder\n"
+               "  --help          this text\n"
+               "  --version       the version\n";
+    return "Usage: " + name +
+           " [--home DIR] [--connect HOST]\n"
+           "Client of the Nimbar5610 logger: follows its boards over TCP, charts, checks and\n"
+           "records them as the logger does.\n"
+           "\n"
+           "  --home DIR      keep the settings and logs in DIR instead of the program's folder\n"
+           "  --connect HOST  connect every board to the logger at HOST at start-up\n"
+           "  --help          this text\n"
+           "  --version       the version\n";
+}
+
+} // namespace
+
+std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& arguments) {
+    // The program's own name comes first; the options stop at a lone "--".
+    for (qsizetype i = 1; i < arguments.size() && arguments[i] != "--"; ++i) {
+        if (arguments[i] == "--help" || arguments[i] == "-h")
+            return helpText(kind);
+        if (arguments[i] == "--version")
+            return programName(kind) + " Ver " + kVersion + '\n';
+    }
+    return std::nullopt;
+}
+
+} // namespace nimbar
