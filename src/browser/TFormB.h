@@ -3,6 +3,7 @@
 #include "browser/BrowserChart.h"
 #include "browser/BrowserDataSet.h"
 #include "browser/RecordingLoader.h"
+#include "browser/TFormQ.h"
 
 #include <QDialog>
 
@@ -43,6 +44,8 @@ public:
     void showStatus(const QString& text);
     // The save dialog's answer; tests answer without a dialog. An empty name cancels.
     void setSaveChooser(std::function<QString(const QString& filter)> chooser);
+    // How the report's print preview is opened; by default modally.
+    void setPreviewOpener(TFormQ::PreviewOpener opener) { m_previewOpener = std::move(opener); }
 
     // Handlers.
     void BtCloseClick();
@@ -91,6 +94,7 @@ private:
     bool m_loading = false;
     bool m_closing = false;
     std::function<QString(const QString&)> m_chooser;
+    TFormQ::PreviewOpener m_previewOpener;
 
     BrowserChart* m_chart = nullptr;
     QPlainTextEdit* m_memo = nullptr;
