@@ -23,6 +23,7 @@
 #include <memory>
 
 class QComboBox;
+class QDialog;
 class QTabWidget;
 
 namespace nimbar {
@@ -147,6 +148,11 @@ public:
     void Memo1DblClick(int board);
     void Memo1Click(int board);
 
+    // The data browser, opened modally from the board pages and File > Browser.
+    void BtBrowser1Click();
+    // Called with each browser window before it runs; tests use it to drive the window.
+    void setBrowserHook(std::function<void(QDialog&)> hook) { m_browserHook = std::move(hook); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -158,6 +164,7 @@ private:
     void connectHandlers();
     void connectBoardPage(int board);
     void connectAlarmControls(int board);
+    void connectBrowserButtons();
     void createPorts();
     void fillPortCombos();
     // Opens a board's port and greets its device; throws PortError, the port left closed.
@@ -225,6 +232,7 @@ private:
     QString m_dataDirectory;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     AlarmSound* m_alarmSound = nullptr;
+    std::function<void(QDialog&)> m_browserHook;
 };
 
 template <typename Handler> void TForm1::guarded(Handler&& handler) {

@@ -72,6 +72,16 @@ inline QByteArray record(Layout layout, double time, double value) {
     return bytes;
 }
 
+// A record with the given values in its slots.
+template <typename Values> QByteArray record(Layout layout, double time, const Values& values) {
+    const Offsets o = offsets(layout);
+    QByteArray bytes(o.record, '\0');
+    putDouble(bytes, 0, time);
+    for (int i = 0; i < o.valueSlots && i < int(values.size()); ++i)
+        putDouble(bytes, 8 + 8 * i, values[i]);
+    return bytes;
+}
+
 // A file of count records, one a second from time, record k holding the value k + 1 (+ i).
 inline bool write(const QString& path, Layout layout, const QByteArray& serial, double startTime,
                   double time, int count) {
