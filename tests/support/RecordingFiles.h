@@ -73,7 +73,7 @@ inline QByteArray record(Layout layout, double time, double value) {
 }
 
 // A record with the given values in its slots.
-template <typename Values> QByteArray record(Layout layout, double time, const Values& values) {
+template <typename Values> QByteArray recordWith(Layout layout, double time, const Values& values) {
     const Offsets o = offsets(layout);
     QByteArray bytes(o.record, '\0');
     putDouble(bytes, 0, time);
