@@ -13,7 +13,7 @@ ExportResult ExportBrowserPdf(const BrowserDataSet& data, const QString& fileNam
         return {};
     ReportForm form;
     if (korean)
-        form.setKoreanCaptions();
+        TFormQ::setKoreanCaptions(form);
     fillReportHeader(form, data, toDateTimeValue(QDateTime::currentDateTime()));
 
     BrowserChart chart;

@@ -3,33 +3,11 @@
 #include "browser/BrowserTime.h"
 #include "browser/ChannelStatistics.h"
 
-#include <QCoreApplication>
-
 #include <algorithm>
 
 namespace nimbar {
 
 namespace {
-
-struct Caption {
-    const char* name;
-    const char* english;
-};
-
-// The fixed captions; the Korean ones come from the translation (context "Report").
-constexpr Caption kCaptions[] = {
-    {"QRStartL", QT_TRANSLATE_NOOP("Report", "Start")},
-    {"QREndL", QT_TRANSLATE_NOOP("Report", "End")},
-    {"QRTotalL", QT_TRANSLATE_NOOP("Report", "Total")},
-    {"QRManager", QT_TRANSLATE_NOOP("Report", "Manager")},
-    {"QRM", QT_TRANSLATE_NOOP("Report", "M")},
-    {"QRS", QT_TRANSLATE_NOOP("Report", "S")},
-    {"QRMemoL", QT_TRANSLATE_NOOP("Report", "Memo")},
-    {"QRMinL", QT_TRANSLATE_NOOP("Report", "Min")},
-    {"QRMaxL", QT_TRANSLATE_NOOP("Report", "Max")},
-    {"QRAvgL", QT_TRANSLATE_NOOP("Report", "Avg")},
-    {"QRStdL", QT_TRANSLATE_NOOP("Report", "Std")},
-};
 
 constexpr const char* kRowNames[] = {"CH", "Min", "Max", "Avg", "Std"};
 constexpr double kColumnLefts[] = {39.7, 60.3, 81.0, 101.6, 122.5, 143.1, 163.8, 184.4};
@@ -112,12 +90,6 @@ void ReportForm::FormCreate() {
 std::size_t ReportForm::addLabel(ReportLabel label) {
     m_labels.push_back(std::move(label));
     return m_labels.size() - 1;
-}
-
-void ReportForm::setKoreanCaptions() {
-    for (const Caption& c : kCaptions)
-        if (ReportLabel* l = label(c.name))
-            l->caption = QCoreApplication::translate("Report", c.english);
 }
 
 const ReportLabel* ReportForm::label(const QString& name) const {

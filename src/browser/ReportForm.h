@@ -46,8 +46,6 @@ public:
 
     ReportForm();
 
-    void setKoreanCaptions();
-
     const std::vector<ReportLabel>& labels() const { return m_labels; }
     const std::vector<ReportFrame>& frames() const { return m_frames; }
     QRectF imageBox() const { return kImageBox; }

@@ -16,7 +16,7 @@ void TFormB::BtPrintClick() {
     auto* report = new TFormQ(this); // goes when its preview is closed, or with this window
     ReportForm& form = report->form();
     if (m_korean)
-        form.setKoreanCaptions();
+        TFormQ::setKoreanCaptions(form);
     fillReportHeader(form, m_data, toDateTimeValue(QDateTime::currentDateTime()));
     report->setPicture(TFormQ::chartPicture(*m_chart));
     std::array<bool, kChannelCount> reported{};

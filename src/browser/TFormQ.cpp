@@ -2,11 +2,35 @@
 
 #include "browser/ReportPainter.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <qcustomplot.h>
 
 namespace nimbar {
+
+namespace {
+
+struct Caption {
+    const char* name;
+    const char* english;
+};
+
+constexpr Caption kCaptions[] = {
+    {"QRStartL", QT_TRANSLATE_NOOP("Report", "Start")},
+    {"QREndL", QT_TRANSLATE_NOOP("Report", "End")},
+    {"QRTotalL", QT_TRANSLATE_NOOP("Report", "Total")},
+    {"QRManager", QT_TRANSLATE_NOOP("Report", "Manager")},
+    {"QRM", QT_TRANSLATE_NOOP("Report", "M")},
+    {"QRS", QT_TRANSLATE_NOOP("Report", "S")},
+    {"QRMemoL", QT_TRANSLATE_NOOP("Report", "Memo")},
+    {"QRMinL", QT_TRANSLATE_NOOP("Report", "Min")},
+    {"QRMaxL", QT_TRANSLATE_NOOP("Report", "Max")},
+    {"QRAvgL", QT_TRANSLATE_NOOP("Report", "Avg")},
+    {"QRStdL", QT_TRANSLATE_NOOP("Report", "Std")},
+};
+
+} // namespace
 
 TFormQ::TFormQ(QWidget* owner)
     : QObject(owner), m_owner(owner), m_printer(QPrinter::HighResolution) {
@@ -37,6 +61,12 @@ void TFormQ::preview(const PreviewOpener& opener) {
         opener(*m_preview);
     else
         m_preview->exec();
+}
+
+void TFormQ::setKoreanCaptions(ReportForm& form) {
+    for (const Caption& c : kCaptions)
+        if (ReportLabel* label = form.label(c.name))
+            label->caption = QCoreApplication::translate("Report", c.english);
 }
 
 QImage TFormQ::chartPicture(QCustomPlot& chart) {

@@ -35,6 +35,8 @@ public:
     void preview(const PreviewOpener& opener = {});
     QPrintPreviewDialog* previewDialog() const { return m_preview; }
 
+    // The Korean captions of the fixed labels, from the translation.
+    static void setKoreanCaptions(ReportForm& form);
     // The chart drawn in memory at the proportions of the report's picture box, on white.
     static QImage chartPicture(QCustomPlot& chart);
 

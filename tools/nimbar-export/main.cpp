@@ -18,6 +18,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 using namespace nimbar;
@@ -182,10 +183,9 @@ QString parse(const QStringList& arguments, Options& o) {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    // The pdf report draws a chart and texts: the GUI side of Qt, without a screen.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     if (arguments.contains("--help") || arguments.contains("-h")) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
@@ -194,6 +194,14 @@ int main(int argc, char* argv[]) {
     Options o;
     if (const QString error = parse(arguments, o); !error.isEmpty())
         return usageError(error);
+    // The pdf report draws a chart and texts: the GUI side of Qt, without a screen.
+    std::unique_ptr<QCoreApplication> app;
+    if (o.format == "pdf") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QTranslator korean;
     if (o.load.korean && korean.load(":/i18n/nimbar_ko.qm"))
         QCoreApplication::installTranslator(&korean);
