@@ -33,6 +33,9 @@ constexpr SeriesStyle kStyles[kChannelCount] = {
 constexpr double kUnixEpochDays = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
 
+// Above this many points a series counts as dense.
+constexpr int kDensePoints = 500;
+
 } // namespace
 
 BrowserChart::BrowserChart(QWidget* parent) : QCustomPlot(parent) {
@@ -45,19 +48,31 @@ BrowserChart::BrowserChart(QWidget* parent) : QCustomPlot(parent) {
     legend->setFont(QFont(font().family(), 7));
     setNoAntialiasingOnDrag(true);
     setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    setPlottingHint(QCP::phFastPolylines, true);
     for (int i = 0; i < kChannelCount; ++i) {
         const SeriesStyle& style = kStyles[i];
         QCPGraph* series = addGraph();
         series->setName(QString("CH%1").arg(i));
-        QPen pen(QColor(style.colour), style.width);
-        pen.setStyle(style.line);
-        series->setPen(pen);
         m_markers[static_cast<std::size_t>(i)] =
             QCPScatterStyle(style.marker, QColor(style.colour), QColor(style.colour), style.size);
         series->setScatterStyle(m_markers[static_cast<std::size_t>(i)]);
         series->setAdaptiveSampling(true);
     }
     setXIsDateTime(true);
+    applyPens(false);
+}
+
+// Wide patterned lines through thousands of points take the raster engine seconds to stroke,
+// time in which the live side would wait; dense charts draw their patterns one pixel wide.
+void BrowserChart::applyPens(bool dense) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        const SeriesStyle& style = kStyles[i];
+        const bool thin = dense && style.line != Qt::SolidLine;
+        QPen pen(QColor(style.colour), thin ? 1 : style.width);
+        pen.setStyle(style.line);
+        pen.setCosmetic(thin);
+        graph(i)->setPen(pen);
+    }
 }
 
 void BrowserChart::setXIsDateTime(bool dateTime) {
@@ -83,6 +98,7 @@ double BrowserChart::xAtPixel(double pixelX) const {
 
 void BrowserChart::showData(const BrowserDataSet& data) {
     setXIsDateTime(data.xIsDateTime());
+    applyPens(data.points() > kDensePoints);
     setTitles(data.chartTitle, data.xAxisTitle, data.yAxisTitle);
     const double gap = std::numeric_limits<double>::quiet_NaN();
     for (int i = 0; i < kChannelCount; ++i) {

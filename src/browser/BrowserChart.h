@@ -38,6 +38,7 @@ public:
 
 private:
     double keyOf(double x) const;
+    void applyPens(bool dense);
 
     std::array<QCPScatterStyle, kChannelCount> m_markers;
     QCPTextElement* m_title = nullptr;

@@ -73,10 +73,9 @@ QStringList browserTextLines(const BrowserDataSet& data, const LoadPump& pump) {
 }
 
 QByteArray browserTextBytes(const BrowserDataSet& data, const LoadPump& pump) {
-    QByteArray bytes;
-    for (const QString& line : browserTextLines(data, pump))
-        bytes += encodeCp949(line) + "\r\n";
-    return bytes;
+    QStringList lines = browserTextLines(data, pump);
+    lines << QString();
+    return encodeCp949(lines.join("\r\n"));
 }
 
 QByteArray browserCsvBytes(const BrowserDataSet& data, const LoadPump& pump) {

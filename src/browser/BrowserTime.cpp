@@ -1,6 +1,6 @@
 #include "browser/BrowserTime.h"
 
-#include "processing/DateTimeValue.h"
+#include <QDate>
 
 #include <cmath>
 #include <cstdint>
@@ -37,6 +37,24 @@ Elapsed splitDays(double days) {
     return e;
 }
 
+// "%d-%02d-%02d %02d:%02d:%02d" of a date-time value, by plain arithmetic: the local-time
+// conversions of a date-time object cost far too much for thousands of rows.
+QString dateTimeText(double value) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e7)
+        value = 0;
+    const auto total = static_cast<std::int64_t>(std::llround(value * kMillisecondsPerDay));
+    std::int64_t days = total / kMillisecondsPerDay;
+    std::int64_t rest = total % kMillisecondsPerDay;
+    if (rest < 0) {
+        rest += kMillisecondsPerDay;
+        --days;
+    }
+    const QDate date = QDate(1899, 12, 30).addDays(days);
+    const int seconds = static_cast<int>(rest / 1000);
+    return QString::asprintf("%d-%02d-%02d %02d:%02d:%02d", date.year(), date.month(), date.day(),
+                             seconds / 3600, seconds / 60 % 60, seconds % 60);
+}
+
 } // namespace
 
 double ElapsedSeconds(double days) {
@@ -47,7 +65,7 @@ double ElapsedSeconds(double days) {
 }
 
 QString FormatStartTime(double dateTime) {
-    return LongTimeText(dateTime);
+    return dateTimeText(dateTime);
 }
 
 QString FormatXValue(double x, XAxisMode mode) {
@@ -62,7 +80,7 @@ QString FormatXValue(double x, XAxisMode mode) {
     case XAxisMode::RecordTime:
         break;
     }
-    return LongTimeText(x);
+    return dateTimeText(x);
 }
 
 } // namespace nimbar
