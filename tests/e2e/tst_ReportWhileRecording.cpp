@@ -3,6 +3,7 @@
 #include "RecordingFiles.h"
 #include "Simulator.h"
 #include "WindowFixture.h"
+#include "app/RecordText.h"
 #include "browser/RangeScan.h"
 #include "browser/TFormB.h"
 
@@ -45,8 +46,15 @@ private slots:
         portMap.close();
         f.writeSettings([](BoardConfigs& boards) {
             boards[0].english = 1;
-            boards[0].comPort = 11;
-            boards[1].comPort = 12;
+            for (int board = 0; board < 2; ++board) {
+                BoardConfig& c = boards[board];
+                setFieldText(c.model, board == 0 ? "KARN-5610" : "KARN-5800");
+                c.comPort = 11 + board;
+                c.tcType = 1;
+                c.cjcRefVolts = 5.0;
+                for (int ch = 0; ch < kChannelCount; ++ch)
+                    c.channelType[ch] = 1;
+            }
         });
         TForm1& w = f.start();
 
