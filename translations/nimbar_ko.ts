@@ -284,6 +284,53 @@
         </message>
     </context>
     <context>
+        <name>Report</name>
+        <message>
+            <source>Start</source>
+            <translation>시작 시각</translation>
+        </message>
+        <message>
+            <source>End</source>
+            <translation>종료 시각</translation>
+        </message>
+        <message>
+            <source>Total</source>
+            <translation>총데이터수</translation>
+        </message>
+        <message>
+            <source>Manager</source>
+            <translation>관 리 자</translation>
+        </message>
+        <message>
+            <source>M</source>
+            <translation>정</translation>
+        </message>
+        <message>
+            <source>S</source>
+            <translation>부</translation>
+        </message>
+        <message>
+            <source>Memo</source>
+            <translation>메모</translation>
+        </message>
+        <message>
+            <source>Min</source>
+            <translation>최소값</translation>
+        </message>
+        <message>
+            <source>Max</source>
+            <translation>최대값</translation>
+        </message>
+        <message>
+            <source>Avg</source>
+            <translation>평균값</translation>
+        </message>
+        <message>
+            <source>Std</source>
+            <translation>표준편차</translation>
+        </message>
+    </context>
+    <context>
         <name>nimbar::TForm1</name>
         <message>
             <source>Invalid data</source>

@@ -599,12 +599,4 @@ void TFormB::exportChart(const QString& filter, const QString& extension,
     showStatus(result.status);
 }
 
-void TFormB::BtPrintClick() {
-    // The printed report is not part of this window yet.
-    if (m_data.points() == 0)
-        return;
-    showStatus(m_korean ? QStringLiteral("인쇄 기능은 아직 준비되지 않았습니다.")
-                        : QStringLiteral("Printing is not available yet"));
-}
-
 } // namespace nimbar

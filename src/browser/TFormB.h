@@ -4,6 +4,7 @@
 #include "browser/BrowserDataSet.h"
 #include "browser/BrowserExport.h"
 #include "browser/RecordingLoader.h"
+#include "browser/TFormQ.h"
 
 #include <QDialog>
 
@@ -44,6 +45,8 @@ public:
     void showStatus(const QString& text);
     // The save dialog's answer; tests answer without a dialog. An empty name cancels.
     void setSaveChooser(std::function<QString(const QString& filter)> chooser);
+    // How the report's print preview is opened; by default modally.
+    void setPreviewOpener(TFormQ::PreviewOpener opener) { m_previewOpener = std::move(opener); }
 
     // Handlers.
     void BtCloseClick();
@@ -95,6 +98,7 @@ private:
     bool m_loading = false;
     bool m_closing = false;
     std::function<QString(const QString&)> m_chooser;
+    TFormQ::PreviewOpener m_previewOpener;
 
     BrowserChart* m_chart = nullptr;
     QPlainTextEdit* m_memo = nullptr;

@@ -123,8 +123,6 @@ private slots:
             << QStringList{"x.KRN", "--board",     "A",     "--from", "20070315-00",
                            "--to",  "20070316-00", "--out", out}
             << 2 << QByteArray();
-        QTest::newRow("pdf") << QStringList{"x.KRN", "--out", "report.pdf"} << 2
-                             << QByteArray("nimbar-export: the pdf report is not available yet\n");
     }
     void exitStatuses() {
         QFETCH(QStringList, arguments);
