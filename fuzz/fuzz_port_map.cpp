@@ -1,10 +1,18 @@
 // Nimbar5610.ports and the "COM<n>" names looked up in it.
 #include "device/PortMap.h"
 
+#include <QtGlobal>
+
 #include <cstddef>
 #include <cstdint>
 
 using namespace nimbar;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Qt warns about every path holding a NUL; the warnings would only slow the run.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArrayView bytes(data, static_cast<qsizetype>(size));
