@@ -18,6 +18,12 @@ int runProgram(BuildKind kind, int argc, char** argv) {
     application.setExceptionLog(ExceptionLog(paths.exceptionLog()));
 
     TForm1 window(kind, paths);
+    if (kind == BuildKind::Client) {
+        const QStringList arguments = application.arguments();
+        const qsizetype at = arguments.indexOf("--connect");
+        if (at >= 0 && at + 1 < arguments.size())
+            window.connectAtStart(arguments[at + 1]);
+    }
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &TForm1::shutdownWithoutConfirmation);

@@ -28,6 +28,7 @@ TForm1::TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent)
     if (m_kind == BuildKind::Client)
         arrangeClientBuild();
     createPorts();
+    createNetwork();
     connectHandlers();
     FormCreate();
 }

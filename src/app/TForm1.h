@@ -29,6 +29,8 @@ namespace nimbar {
 
 class AlarmSound;
 class ComPort;
+class NetClient;
+class NetServer;
 struct OutputBoxDecision;
 enum class AlarmLimit;
 
@@ -111,6 +113,20 @@ public:
     // SIGTERM / SIGINT: the shutdown sequence without the confirmation box, then close.
     void shutdownWithoutConfirmation();
 
+    // Network sharing: the server (logger build) and the board connections (client build).
+    NetServer* netServer() const { return m_server; }
+    NetClient* netClient() const { return m_client; }
+    void openServers();
+    void ChkNetOffClick();
+    void BtConnect1Click(int board);
+    void BtC1Click(int board);
+    void UDPort1Click(int board);
+    void CS1Connect(int board);
+    void CS1Disconnect(int board);
+    void installReceivedConfig(int board, const BoardConfig& received);
+    // Client build: every board connects to the host at start-up and retries when it ends.
+    void connectAtStart(const QString& host);
+
     // Configuration pages.
     void SetupBoardDisplay(int board);
     void EnableBoardControls(int board, bool all);
@@ -159,6 +175,8 @@ private:
     void connectBoardPage(int board);
     void connectAlarmControls(int board);
     void createPorts();
+    void createNetwork();
+    void startConnections();
     void fillPortCombos();
     // Opens a board's port and greets its device; throws PortError, the port left closed.
     void openBoardPort(ComPort* port);
@@ -225,6 +243,9 @@ private:
     QString m_dataDirectory;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     AlarmSound* m_alarmSound = nullptr;
+    NetServer* m_server = nullptr;
+    NetClient* m_client = nullptr;
+    QString m_connectHost;
 };
 
 template <typename Handler> void TForm1::guarded(Handler&& handler) {

@@ -2,6 +2,8 @@
 #include "app/RecordText.h"
 #include "app/SettingsFile.h"
 #include "app/TForm1.h"
+#include "net/NetClient.h"
+#include "net/NetServer.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -71,15 +73,21 @@ void TForm1::shutdownLogger() {
     m_timer1.stop();
     m_reopenTimer.stop();
     saveLoggerSettings();
+    m_server->broadcastClosing();
+    QThread::msleep(NetServer::kBroadcastPauseMs);
+    QCoreApplication::processEvents();
     switchOutputsOff();
     closePorts();
     m_clientPage.listMemo->clear();
+    m_server->clearClientList();
+    m_server->closeAll();
 }
 
 void TForm1::shutdownClient() {
     if (!m_started)
         return;
     m_timer2.stop();
+    m_client->closeAll();
     saveClientSettingsRecord();
 }
 

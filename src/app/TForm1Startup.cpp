@@ -52,6 +52,8 @@ void TForm1::startLogger() {
         return;
     }
     m_timer1.start();
+    openServers();
+    reportPortMapErrors(); // outlasts the servers' "Listening" messages
     openBoardPorts();
 }
 
@@ -84,6 +86,7 @@ void TForm1::startClient() {
     m_pages->setCurrentIndex(kFirstConfigPage);
     m_started = true;
     m_timer2.start();
+    startConnections();
 }
 
 void TForm1::chooseLanguage(bool english) {
@@ -126,7 +129,5 @@ void TForm1::Timer1Timer() {
         }
     }
 }
-
-void TForm1::Timer2Timer() {}
 
 } // namespace nimbar

@@ -1,6 +1,7 @@
 // The logger as a user runs it: the built program with a simulated device of every model
 // class, stopped by SIGTERM after a few seconds. The recording files it leaves must hold what
 // the devices sent.
+#include "RecordedValues.h"
 #include "Simulator.h"
 #include "app/BoardConfig.h"
 #include "app/ModelClass.h"
@@ -21,45 +22,6 @@
 #include <map>
 
 using namespace nimbar;
-
-namespace {
-
-// unix time -> temperatures CH0..CHn, as the simulator wrote them.
-std::map<double, QList<double>> readValues(const QString& path) {
-    std::map<double, QList<double>> values;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return values;
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.isEmpty() || line.startsWith('#'))
-            continue;
-        const QList<QByteArray> fields = line.split(' ');
-        QList<double> temperatures;
-        for (qsizetype i = 1; i + 1 < fields.size(); ++i)
-            temperatures << fields[i].toDouble();
-        values[fields[0].toDouble()] = temperatures;
-    }
-    return values;
-}
-
-QList<RecordingRecord> readRecords(const QString& boardDirectory) {
-    QList<RecordingRecord> records;
-    QDirIterator files(boardDirectory, {"*.KRN"}, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext()) {
-        QFile file(files.next());
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray bytes = file.readAll();
-        for (qsizetype at = 544; at + 80 <= bytes.size(); at += 80) {
-            RecordingRecord record;
-            std::memcpy(&record, bytes.constData() + at, sizeof record);
-            records << record;
-        }
-    }
-    return records;
-}
-
-} // namespace
 
 class LoggerRecordingTest : public QObject {
     Q_OBJECT
@@ -106,10 +68,10 @@ private slots:
 
         for (int b = 0; b < 4; ++b) {
             const int channels = channelCountOf(*modelClassOf(models[b].toLatin1()));
-            const auto sent = readValues(dir.filePath(QString("values%1").arg(b)));
-            const QList<RecordingRecord> records =
-                readRecords(dir.filePath("data") + "/" + QDate::currentDate().toString("yyyyMMdd") +
-                            "/" + QChar('A' + b));
+            const auto sent = readSentValues(dir.filePath(QString("values%1").arg(b)));
+            const QList<RecordingRecord> records = readRecordedRecords(
+                dir.filePath("data") + "/" + QDate::currentDate().toString("yyyyMMdd") + "/" +
+                QChar('A' + b));
             QVERIFY2(records.size() >= 3,
                      qPrintable(QString("board %1: %2 records").arg(b).arg(records.size())));
             for (const RecordingRecord& record : records) {

@@ -15,7 +15,11 @@ struct WindowFixture {
     FakePrompts::Log prompts;
     std::unique_ptr<nimbar::TForm1> window;
 
-    WindowFixture() { qputenv("HOME", home.path().toUtf8()); }
+    WindowFixture() {
+        qputenv("HOME", home.path().toUtf8());
+        // Windows of tests running side by side must not compete for the logger's ports.
+        qputenv("NIMBAR_BASE_PORT", "0");
+    }
 
     nimbar::ProgramPaths paths(nimbar::BuildKind kind) const {
         return nimbar::ProgramPaths(kind, home.path());
