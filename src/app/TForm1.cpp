@@ -123,6 +123,7 @@ void TForm1::arrangeClientBuild() {
 }
 
 void TForm1::connectHandlers() {
+    connectBrowserButtons();
     connect(&m_timerS, &QTimer::timeout, this, [this] { guarded([this] { TimerSTimer(); }); });
     connect(&m_timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
     connect(&m_timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });

@@ -23,6 +23,7 @@
 #include <memory>
 
 class QComboBox;
+class QDialog;
 class QTabWidget;
 
 namespace nimbar {
@@ -163,6 +164,11 @@ public:
     void Memo1DblClick(int board);
     void Memo1Click(int board);
 
+    // The data browser, opened modally from the board pages and File > Browser.
+    void BtBrowser1Click();
+    // Called with each browser window before it runs; tests use it to drive the window.
+    void setBrowserHook(std::function<void(QDialog&)> hook) { m_browserHook = std::move(hook); }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
@@ -174,6 +180,7 @@ private:
     void connectHandlers();
     void connectBoardPage(int board);
     void connectAlarmControls(int board);
+    void connectBrowserButtons();
     void createPorts();
     void createNetwork();
     void startConnections();
@@ -246,6 +253,7 @@ private:
     NetServer* m_server = nullptr;
     NetClient* m_client = nullptr;
     QString m_connectHost;
+    std::function<void(QDialog&)> m_browserHook;
 };
 
 template <typename Handler> void TForm1::guarded(Handler&& handler) {

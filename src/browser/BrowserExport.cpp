@@ -1,0 +1,168 @@
+#include "browser/BrowserExport.h"
+
+#include "app/RecordText.h"
+#include "browser/BrowserTexts.h"
+#include "browser/BrowserTime.h"
+#include "processing/InvalidValue.h"
+#include "recording/XlsWriter.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <charconv>
+
+namespace nimbar {
+
+namespace {
+
+void pumpEvery301(const LoadPump& pump, int row) {
+    if (pump && row > 0 && row % kRecordsPerPump == 0)
+        pump();
+}
+
+double valueAt(const BrowserDataSet& data, int channel, int row) {
+    const BrowserSeries& s = data.series[static_cast<std::size_t>(channel)];
+    return row < s.count() ? s.y[static_cast<std::size_t>(row)] : InvalidValue;
+}
+
+double xAt(const BrowserDataSet& data, int row) {
+    return data.series[0].x[static_cast<std::size_t>(row)];
+}
+
+QString csvField(const QString& text) {
+    if (!text.contains(',') && !text.contains('"') && !text.contains('\r') && !text.contains('\n'))
+        return text;
+    return '"' + QString(text).replace("\"", "\"\"") + '"';
+}
+
+QString fullPrecision(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return QString::fromLatin1(text, result.ptr - text);
+}
+
+bool writeWhole(const QString& fileName, const QByteArray& bytes) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(bytes);
+    return file.commit();
+}
+
+} // namespace
+
+QStringList browserTextLines(const BrowserDataSet& data, const LoadPump& pump) {
+    QStringList lines;
+    lines << data.chartTitle + " # " + data.yAxisTitle + " # " + data.startText;
+    QString head = "         Time         ";
+    for (int i = 0; i < data.channelCount; ++i)
+        head += (data.series[static_cast<std::size_t>(i)].title + "       ")
+                    .leftJustified(10, ' ', true);
+    lines << head;
+    for (int j = 0; j < data.points(); ++j) {
+        pumpEvery301(pump, j);
+        QString line = FormatXValue(xAt(data, j), data.xMode);
+        for (int i = 0; i < data.channelCount; ++i) {
+            const double v = valueAt(data, i, j);
+            line +=
+                v == InvalidValue ? QStringLiteral("         *") : QString::asprintf(" %9.3f", v);
+        }
+        lines << line;
+    }
+    return lines;
+}
+
+QByteArray browserTextBytes(const BrowserDataSet& data, const LoadPump& pump) {
+    QStringList lines = browserTextLines(data, pump);
+    lines << QString();
+    return encodeCp949(lines.join("\r\n"));
+}
+
+QByteArray browserCsvBytes(const BrowserDataSet& data, const LoadPump& pump) {
+    QStringList head{"Time"};
+    for (int i = 0; i < data.channelCount; ++i)
+        head << csvField(data.series[static_cast<std::size_t>(i)].title);
+    QByteArray bytes = head.join(',').toUtf8() + "\r\n";
+    for (int j = 0; j < data.points(); ++j) {
+        pumpEvery301(pump, j);
+        QStringList row{csvField(FormatXValue(xAt(data, j), data.xMode).trimmed())};
+        for (int i = 0; i < data.channelCount; ++i) {
+            const double v = valueAt(data, i, j);
+            row << (v == InvalidValue ? QString() : fullPrecision(v));
+        }
+        bytes += row.join(',').toUtf8() + "\r\n";
+    }
+    return bytes;
+}
+
+namespace {
+
+template <typename Build>
+ExportResult exportText(const BrowserDataSet& data, const QString& fileName, bool korean,
+                        Build&& build) {
+    ExportResult result;
+    if (data.points() == 0)
+        return result;
+    result.written = writeWhole(fileName, build());
+    result.status =
+        result.written ? savedAsText(fileName, korean) : saveErrorText(fileName, korean);
+    return result;
+}
+
+} // namespace
+
+ExportResult ExportBrowserTxt(const BrowserDataSet& data, const QString& fileName, bool korean,
+                              const LoadPump& pump) {
+    return exportText(data, fileName, korean, [&] { return browserTextBytes(data, pump); });
+}
+
+ExportResult ExportBrowserCsv(const BrowserDataSet& data, const QString& fileName, bool korean,
+                              const LoadPump& pump) {
+    return exportText(data, fileName, korean, [&] { return browserCsvBytes(data, pump); });
+}
+
+ExportResult ExportBrowserXls(const BrowserDataSet& data, const QString& fileName, bool korean,
+                              const LoadPump& pump) {
+    ExportResult result;
+    if (data.points() == 0)
+        return result;
+    XlsWriter xls;
+    if (!xls.XlsOpen(fileName)) {
+        result.status = spreadsheetFailedText(fileName, korean);
+        return result;
+    }
+    xls.XlsWriteLabel(0, 0, data.chartTitle);
+    xls.XlsWriteLabel(1, 0, data.yAxisTitle);
+    xls.XlsWriteLabel(2, 0, data.startText);
+    xls.XlsWriteLabel(0, 1, "Time");
+    for (int i = 0; i < data.channelCount; ++i)
+        xls.XlsWriteLabel(i + 1, 1, data.series[static_cast<std::size_t>(i)].title);
+    for (int j = 0; j < data.points(); ++j) {
+        pumpEvery301(pump, j);
+        xls.XlsWriteLabel(0, j + 2, FormatXValue(xAt(data, j), data.xMode).trimmed());
+        for (int i = 0; i < data.channelCount; ++i) {
+            const double v = valueAt(data, i, j);
+            if (v == InvalidValue)
+                xls.XlsWriteLabel(i + 1, j + 2, "*");
+            else
+                xls.XlsWriteNumber(i + 1, j + 2, v);
+        }
+    }
+    result.written = xls.XlsClose();
+    result.status =
+        result.written ? savedAsText(fileName, korean) : spreadsheetFailedText(fileName, korean);
+    return result;
+}
+
+QString exportFileName(const QString& chosen, const QString& extension) {
+    const QString name = chosen.trimmed();
+    if (name.isEmpty())
+        return {};
+    const QFileInfo info(name);
+    const QString suffix = info.suffix();
+    if (suffix.isEmpty() || info.fileName().startsWith('.'))
+        return name + extension;
+    return name.left(name.size() - suffix.size() - 1) + extension;
+}
+
+} // namespace nimbar
