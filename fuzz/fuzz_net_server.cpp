@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     // The first byte: the link watchdog (serving or paused) and the size of the pieces.
     h.runtimes[0].linkIdle = data[0] & 1 ? 1 : 0;
-    const size_t piece = 1 + (data[0] >> 1) % 8;
+    constexpr size_t kPieces[] = {1, 2, 4, 5, 6, 10, 64, 4096};
+    const size_t piece = kPieces[(data[0] >> 1) % 8];
     // The served line is what the device sent: untrusted as well.
     std::memset(h.runtimes[0].servedLine, 0, sizeof h.runtimes[0].servedLine);
     std::memcpy(h.runtimes[0].servedLine, data + 1,
