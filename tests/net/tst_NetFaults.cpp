@@ -26,7 +26,7 @@ std::unique_ptr<QTcpSocket> connectTo(int port) {
 QByteArray ask(QTcpSocket& socket, uint8_t code, int size) {
     socket.write(encodeRequest(code));
     socket.flush();
-    QTest::qWaitFor([&] { return socket.bytesAvailable() >= size; }, 3000);
+    (void)QTest::qWaitFor([&] { return socket.bytesAvailable() >= size; }, 3000);
     return socket.readAll();
 }
 
