@@ -22,10 +22,11 @@ bool readOver(const QString& path, void* destination, qint64 size) {
 }
 
 // The old file stays intact until the new one is complete, so a failed write at shutdown
-// never leaves a truncated settings file behind.
+// never leaves a truncated settings file behind. Unbuffered: a write that the disk cuts short
+// must fail here, since a buffered one would only fail in commit's flush, which commit ignores.
 bool writeWhole(const QString& path, const void* source, qint64 size) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(static_cast<const char*>(source), size) != size) {
         file.cancelWriting();
