@@ -24,10 +24,12 @@ bool readOver(const QString& path, void* destination, qint64 size) {
 // The old file stays intact until the new one is complete, so a failed write at shutdown
 // never leaves a truncated settings file behind. A directory where no new file can be made
 // (a read-only program folder holding a writable settings file) is written in place.
+// Unbuffered: a write that the disk cuts short must fail here, since a buffered one would only
+// fail in commit's flush, which commit ignores.
 bool writeWhole(const QString& path, const void* source, qint64 size) {
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     if (file.write(static_cast<const char*>(source), size) != size) {
         file.cancelWriting();

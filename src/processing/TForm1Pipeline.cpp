@@ -13,6 +13,7 @@
 #include "recording/RecordingFile.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -180,11 +181,16 @@ void TForm1::startRecordingFile(int b, const QDateTime& now) {
 void TForm1::appendRecord(int b, double time) {
     BoardRuntime& runtime = m_runtimes[b];
     // A file whose header could not be written earlier gets it now, so that its records never
-    // start at offset 0 where the reader expects the header.
-    if (QFileInfo(runtime.filePath).size() < static_cast<qint64>(sizeof(RecordingHeader)))
+    // start at offset 0 where the reader expects the header; its directory too, when the data
+    // directory could not take it then (read-only, full, missing).
+    if (QFileInfo(runtime.filePath).size() < static_cast<qint64>(sizeof(RecordingHeader))) {
+        QDir().mkpath(QFileInfo(runtime.filePath).path());
         WriteRecordingHeader(runtime.filePath,
                              buildRecordingHeader(m_boards[b], runtime.startTime));
-    if (AppendRecord(runtime.filePath, time, runtime.values)) {
+    }
+    // Still no whole header: a record now would take its place.
+    if (QFileInfo(runtime.filePath).size() >= static_cast<qint64>(sizeof(RecordingHeader)) &&
+        AppendRecord(runtime.filePath, time, runtime.values)) {
         runtime.lostRecordFile.clear();
         return;
     }

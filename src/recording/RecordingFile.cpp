@@ -90,8 +90,10 @@ bool AppendRecord(const QString& path, double time,
     record.time = time;
     std::memcpy(record.values, values.data(), sizeof record.values);
 
+    // Unbuffered: after a short write (a full disk) no bytes wait in a buffer, so that cutting
+    // the file back is not refused for want of flushing them first.
     QFile file(path);
-    if (!file.open(QIODevice::ReadWrite))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
         return false;
     qint64 before = file.size();
     if (const qint64 whole = wholeRecordsSize(before); whole != before && file.resize(whole))

@@ -89,6 +89,12 @@ bool XlsWriter::XlsClose() {
     if (!m_file)
         return false;
     write(eofRecord());
+    // commit() does not fail on a flush that the disk cuts short: flush first and say so.
+    if (!m_file->flush()) {
+        if (m_error.isEmpty())
+            m_error = m_file->errorString();
+        m_file->cancelWriting();
+    }
     const bool committed = m_file->commit();
     if (!committed && m_error.isEmpty())
         m_error = m_file->errorString();

@@ -6,11 +6,15 @@
 #include "app/RecordText.h"
 #include "app/SettingsFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstring>
+
+#include <sys/resource.h>
 
 using namespace nimbar;
 
@@ -111,6 +115,32 @@ private slots:
         QVERIFY(!loadBoardSettings(dir.filePath("x.SET"), loaded, "D"));
         QCOMPARE(bytesOf(loaded), bytesOf(boards));
         QCOMPARE(fieldText(loaded[3].serial), QString("측정기-1"));
+    }
+
+    void aSaveThatCannotCompleteKeepsTheOldFile() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("x.SET");
+        BoardConfigs boards{};
+        fillDefaultBoardConfigs(boards, "D");
+        QVERIFY(saveBoardSettings(path, boards));
+        const QByteArray before = bytesOf(boards);
+        boards[0].comPort = 9;
+        // No room for a whole new file: a file-size limit, its signal ignored, stops the write
+        // as a full disk does.
+        rlimit saved{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = saved;
+        full.rlim_cur = 1000;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        const bool saved1 = saveBoardSettings(path, boards);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(!saved1);
+        BoardConfigs loaded{};
+        QVERIFY(!loadBoardSettings(path, loaded, "D"));
+        QCOMPARE(bytesOf(loaded), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"x.SET"});
     }
 
     void shortFileLoadsBoardZeroAndLeavesTheRestZero() {

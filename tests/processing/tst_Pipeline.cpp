@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMediaDevices>
@@ -21,6 +22,8 @@
 #include <QTest>
 
 #include <cstring>
+
+#include <unistd.h>
 
 using namespace nimbar;
 
@@ -336,6 +339,36 @@ private slots:
         w.runtimes()[0].recordCountdown = 0;
         f.feed(0, line);
         QVERIFY(w.statusText().isEmpty());
+    }
+
+    void readOnlyDataDirectoryLosesRecordsSaysSoAndResumes() {
+        PipelineFixture f;
+        TForm1& w = f.startWith([](BoardConfigs&) {});
+        const QString data = f.dataDir();
+        QDir(data).removeRecursively();
+        // Root writes through mode bits: for root a file where the directory belongs stands in.
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            QFile blocker(data);
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+        } else {
+            QVERIFY(QDir().mkpath(data));
+            QVERIFY(QFile::setPermissions(data, QFile::ReadOwner | QFile::ExeOwner));
+        }
+        const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
+        f.feedRecorded(0, line);
+        QVERIFY2(w.statusText().contains("record lost"), qPrintable(w.statusText()));
+        const QString path = w.runtimes()[0].filePath;
+        QVERIFY(!QFile::exists(path));
+
+        if (root)
+            QFile::remove(data);
+        else
+            QFile::setPermissions(data, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        f.now = f.now.addSecs(1); // still the same hour: the same file takes the records
+        f.feedRecorded(0, line);
+        QCOMPARE(w.runtimes()[0].filePath, path);
+        QCOMPARE(QFileInfo(path).size(), 544 + 80);
     }
 
     void alarmsColourReportAndLog() {

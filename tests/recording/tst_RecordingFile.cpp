@@ -7,10 +7,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstring>
+
+#include <sys/resource.h>
 
 using namespace nimbar;
 
@@ -94,6 +98,33 @@ private slots:
         const QByteArray bytes = readAll(path);
         QCOMPARE(bytes.size(), 544 + 2 * 80);
         QCOMPARE(bytes.mid(544 + 80, 8), doubleBytes(2.0));
+    }
+
+    void fullDiskLosesWholeRecordsOnlyAndRecordingResumes() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("full.KRN");
+        QVERIFY(WriteRecordingHeader(path, buildRecordingHeader(defaultBoardConfig(0, "D"), 1.0)));
+        QVERIFY(AppendRecord(path, 1.0, ramp(1)));
+        // The disk fills up 40 bytes into the next record: a file-size limit, its signal ignored,
+        // makes the write stop there as a full disk does.
+        rlimit saved{};
+        QVERIFY(::getrlimit(RLIMIT_FSIZE, &saved) == 0);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit full = saved;
+        full.rlim_cur = 544 + 80 + 40;
+        QVERIFY(::setrlimit(RLIMIT_FSIZE, &full) == 0);
+        const bool lost1 = !AppendRecord(path, 2.0, ramp(2));
+        const bool lost2 = !AppendRecord(path, 3.0, ramp(3));
+        const qint64 sizeWhileFull = QFileInfo(path).size();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QVERIFY(lost1 && lost2);
+        QCOMPARE(sizeWhileFull, 544 + 80);
+        // Space is back.
+        QVERIFY(AppendRecord(path, 4.0, ramp(4)));
+        const QByteArray bytes = readAll(path);
+        QCOMPARE(bytes.size(), 544 + 2 * 80);
+        QCOMPARE(bytes.mid(544 + 80, 8), doubleBytes(4.0));
     }
 
     void classOneSlotsHoldTheInvalidValue() {
