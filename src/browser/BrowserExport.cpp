@@ -43,7 +43,8 @@ QString fullPrecision(double value) {
 
 bool writeWhole(const QString& fileName, const QByteArray& bytes) {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write that the disk cuts short fails here; commit() ignores a failed flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     file.write(bytes);
     return file.commit();

@@ -96,6 +96,11 @@ bool writeReportPdf(const QString& path, const ReportForm& form, const QImage& p
         if (!painter.end())
             return false;
     }
+    // commit() ignores a flush that the disk cuts short.
+    if (!file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

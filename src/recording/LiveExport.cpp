@@ -21,7 +21,8 @@ ExportOutcome outcome(ExportOutcome::Result result, const QString& path, QString
 
 ExportOutcome writeWholeFile(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a write that the disk cuts short fails here; commit() ignores a failed flush.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return outcome(ExportOutcome::Result::Failed, path, file.errorString());
     file.write(bytes);
     // A failed write makes the commit refuse and remove the temporary file.
