@@ -57,7 +57,7 @@ QString ProgramPaths::homeFromArguments(BuildKind kind, const QStringList& argum
 }
 
 QString ProgramPaths::userDataDirectory(BuildKind kind) {
-    // The base directory specification: a relative or empty XDG_DATA_HOME is ignored.
+    // As XDG says: a relative or empty XDG_DATA_HOME is ignored.
     QString base = qEnvironmentVariable("XDG_DATA_HOME");
     if (base.isEmpty() || QDir::isRelativePath(base))
         base = QDir::homePath() + "/.local/share";
