@@ -1,7 +1,7 @@
 // The report's print preview stays open while the logger records two simulated boards:
 // recording goes on one record a second per board.
 #include "RecordingFiles.h"
-#include "Simulator.h"
+#include "TwoRecordingBoards.h"
 #include "WindowFixture.h"
 #include "app/RecordText.h"
 #include "browser/RangeScan.h"
@@ -20,43 +20,14 @@
 
 using namespace nimbar;
 
-namespace {
-
-int recordCount(const QString& boardDirectory) {
-    qint64 records = 0;
-    QDirIterator files(boardDirectory, {"*.KRN"}, QDir::Files);
-    while (files.hasNext())
-        records += (QFileInfo(files.next()).size() - 544) / 80;
-    return int(records);
-}
-
-} // namespace
-
 class ReportWhileRecordingTest : public QObject {
     Q_OBJECT
 private slots:
     void recordingGoesOnWhileThePreviewIsOpen() {
         WindowFixture f;
-        Simulator a(f.home.filePath("dev-a"), "KARN-5610", {"--rate", "2"});
-        Simulator b(f.home.filePath("dev-b"), "KARN-5800", {"--rate", "2"});
-        QVERIFY(a.ready() && b.ready());
-        QFile portMap(f.paths(BuildKind::Logger).portMap());
-        QVERIFY(portMap.open(QIODevice::WriteOnly));
-        portMap.write(("COM11=" + a.link() + "\nCOM12=" + b.link() + "\n").toUtf8());
-        portMap.close();
-        f.writeSettings([](BoardConfigs& boards) {
-            boards[0].english = 1;
-            for (int board = 0; board < 2; ++board) {
-                BoardConfig& c = boards[board];
-                setFieldText(c.model, board == 0 ? "KARN-5610" : "KARN-5800");
-                c.comPort = 11 + board;
-                c.tcType = 1;
-                c.cjcRefVolts = 5.0;
-                for (int ch = 0; ch < kChannelCount; ++ch)
-                    c.channelType[ch] = 1;
-            }
-        });
-        TForm1& w = f.start();
+        TwoRecordingBoards boards(f);
+        QVERIFY(boards.ready());
+        TForm1& w = boards.start();
 
         const QDate day(2007, 3, 15);
         QVERIFY(recfiles::write(dayDirectory(w.dataDirectory(), day, 'D') + "/100000.KRN",
