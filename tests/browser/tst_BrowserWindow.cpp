@@ -1,5 +1,6 @@
 // The browser window offscreen, driven by its controls: loads, channel boxes, zoom, smoothing,
 // statistics, titles and the exports.
+#include "FileContents.h"
 #include "RecordingFiles.h"
 #include "browser/ChannelStatistics.h"
 #include "browser/RangeScan.h"
@@ -55,11 +56,6 @@ Row row(double base) {
     for (int i = 0; i < 9; ++i)
         r[i] = base + i;
     return r;
-}
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
 } // namespace
@@ -270,7 +266,7 @@ private slots:
         w.find<QPushButton>("BtTXT")->click();
         const QString txt = w.data.filePath("export.TXT");
         QCOMPARE(f.statusText(), "Saved as " + txt);
-        QList<QByteArray> lines = contents(txt).split('\n');
+        QList<QByteArray> lines = fileContents(txt).split('\n');
         QCOMPARE(lines[0], QByteArray("Chart # Y # 2007-03-15 10:00:00\r"));
         QVERIFY(lines[1].startsWith("         Time         x         T         TwelveChar"));
         QVERIFY(lines[2].startsWith("2007-03-15 10:00:00     1.000     2.000     3.000"));
@@ -282,18 +278,18 @@ private slots:
         modes[1]->click();
         QCOMPARE(f.data().xMode, XAxisMode::ElapsedTime);
         w.find<QPushButton>("BtTXT")->click();
-        lines = contents(txt).split('\n');
+        lines = fileContents(txt).split('\n');
         QVERIFY(lines[3].startsWith("     0 00:00:01     2.000"));
         modes[2]->click();
         w.find<QPushButton>("BtTXT")->click();
-        lines = contents(txt).split('\n');
+        lines = fileContents(txt).split('\n');
         QVERIFY(lines[3].startsWith("           1.0         2.000"));
 
         chosen = w.data.filePath("sheet.xls");
         w.find<QPushButton>("BtXLS")->click();
         const QString xls = w.data.filePath("sheet.XLS");
         QCOMPARE(f.statusText(), "Saved as " + xls);
-        const QByteArray sheet = contents(xls);
+        const QByteArray sheet = fileContents(xls);
         QVERIFY(sheet.contains(XlsWriter::labelRecord(0, 3, "1.0") +
                                XlsWriter::numberRecord(1, 3, 2) + XlsWriter::numberRecord(2, 3, 3) +
                                XlsWriter::labelRecord(3, 3, "*")));

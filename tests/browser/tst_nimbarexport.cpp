@@ -1,5 +1,7 @@
 // Runs the built nimbar-export: what it writes, what it says, and its exit statuses.
+#include "FileContents.h"
 #include "RecordingFiles.h"
+#include "ToolRun.h"
 #include "browser/RangeScan.h"
 #include "processing/InvalidValue.h"
 #include "recording/XlsWriter.h"
@@ -16,11 +18,6 @@ using recfiles::Layout;
 namespace {
 
 const QDate kDay(2007, 3, 15);
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 } // namespace
 
@@ -54,7 +51,7 @@ private slots:
         const Result r = run({file10, file11, "--out", out, "--x-axis", "seconds"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.err, QByteArray("Total data are 25\nSaved as " + out.toUtf8() + "\n"));
-        const QList<QByteArray> lines = contents(out).split('\n');
+        const QList<QByteArray> lines = fileContents(out).split('\n');
         QCOMPARE(lines.size(), 2 + 25 + 1);
         QCOMPARE(lines[0], QByteArray("Chart # Y # 2007-03-15 10:00:00\r"));
         QVERIFY(lines[1].startsWith("         Time         Ch 0      a,\"b\"     Ch 2      "));
@@ -80,7 +77,7 @@ private slots:
                  data.path(), "--out", out, "--subsample", "10", "--korean"});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(QString::fromUtf8(r.err).split('\n').first(), QString("2개 데이터를 읽었습니다."));
-        const QByteArray xls = contents(out);
+        const QByteArray xls = fileContents(out);
         QVERIFY(xls.startsWith(XlsWriter::bofRecord() + XlsWriter::labelRecord(0, 0, "Chart")));
         QVERIFY(xls.endsWith(XlsWriter::numberRecord(9, 3, 28) + XlsWriter::eofRecord()));
     }
@@ -146,26 +143,8 @@ private slots:
     }
 
 private:
-    struct Result {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    Result run(const QStringList& arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        Result result;
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        if (process.exitStatus() == QProcess::NormalExit)
-            result.exitCode = process.exitCode();
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
-    }
+    using Result = ToolResult;
+    Result run(const QStringList& arguments) { return runTool(program, arguments); }
 
     QString program;
     QTemporaryDir data;

@@ -1,3 +1,5 @@
+#include "ToolRun.h"
+
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
@@ -21,12 +23,8 @@ private slots:
     void helpIsStatusZero();
 
 private:
-    struct Result {
-        int exitCode = -1;
-        QByteArray out;
-        QByteArray err;
-    };
-    Result run(const QStringList& arguments);
+    using Result = ToolResult;
+    Result run(const QStringList& arguments) { return runTool(program, arguments); }
 
     QString program;
 };
@@ -37,22 +35,6 @@ void TestNimbarTcTool::initTestCase() {
         QSKIP("NIMBAR_BIN_DIR is not set: run through ctest");
     program = binDir + "/tools/nimbar-tc/nimbar-tc";
     QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
-}
-
-TestNimbarTcTool::Result TestNimbarTcTool::run(const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    Result result;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    if (process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
 }
 
 void TestNimbarTcTool::convertsAndPrintsSixDecimals_data() {

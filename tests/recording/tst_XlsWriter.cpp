@@ -1,4 +1,5 @@
 // The spreadsheet writer: its records byte for byte, and a file written whole or not at all.
+#include "FileContents.h"
 #include "recording/XlsWriter.h"
 
 #include <QFile>
@@ -6,17 +7,6 @@
 #include <QTest>
 
 using namespace nimbar;
-
-namespace {
-
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return "<missing>";
-    return file.readAll();
-}
-
-} // namespace
 
 class XlsWriterTest : public QObject {
     Q_OBJECT
@@ -43,9 +33,9 @@ private slots:
         writer.XlsWriteNumber(1, 2, 1.5);
         QVERIFY(!QFile::exists(path)); // nothing in place before the close
         QVERIFY(writer.XlsClose());
-        QCOMPARE(contents(path), XlsWriter::bofRecord() +
-                                     XlsWriter::labelRecord(3, 0, "\xBF\xC2\xB5\xB5") +
-                                     XlsWriter::numberRecord(1, 2, 1.5) + XlsWriter::eofRecord());
+        QCOMPARE(fileContents(path),
+                 XlsWriter::bofRecord() + XlsWriter::labelRecord(3, 0, "\xBF\xC2\xB5\xB5") +
+                     XlsWriter::numberRecord(1, 2, 1.5) + XlsWriter::eofRecord());
     }
 
     void emptySheetIsSixteenBytes() {
@@ -53,7 +43,7 @@ private slots:
         XlsWriter writer;
         QVERIFY(writer.XlsOpen(temp.filePath("e.xls")));
         QVERIFY(writer.XlsClose());
-        QCOMPARE(contents(temp.filePath("e.xls")).size(), 16);
+        QCOMPARE(fileContents(temp.filePath("e.xls")).size(), 16);
     }
 
     void uncreatableFileIsReported() {
