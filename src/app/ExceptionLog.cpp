@@ -1,6 +1,9 @@
 #include "app/ExceptionLog.h"
 
+#include "app/RecordText.h"
+
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 namespace nimbar {
@@ -17,10 +20,14 @@ QString ExceptionLog::formatLine(const QDateTime& when, const QString& className
 
 void ExceptionLog::append(const QString& className, const QString& message,
                           const QDateTime& when) const {
+    if (QFileInfo(m_path).size() >= m_maxBytes) {
+        QFile::remove(previousPath());
+        QFile::rename(m_path, previousPath());
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::Append | QIODevice::Text))
         return;
-    file.write(formatLine(when, className, message).toLocal8Bit());
+    file.write(encodeCp949(formatLine(when, className, message)));
 }
 
 } // namespace nimbar

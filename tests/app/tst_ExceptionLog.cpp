@@ -2,6 +2,7 @@
 // program goes on.
 #include "app/ExceptionLog.h"
 #include "app/NimbarApplication.h"
+#include "app/RecordText.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -51,6 +52,26 @@ private slots:
         QCOMPARE(lines.size(), 2);
         QVERIFY2(lines[0].endsWith(" : QObject ===> Invalid floating point value"),
                  qPrintable(lines[0]));
+    }
+
+    void aFullLogIsKeptAsOldAndANewOneBegun() {
+        QTemporaryDir dir;
+        const nimbar::ExceptionLog log(dir.filePath("Exception2.Err"), 100);
+        for (int i = 0; i < 3; ++i) // about 45 bytes a line: the third still fits
+            log.append("TForm1", QStringLiteral("error %1").arg(i));
+        QVERIFY(!QFile::exists(log.previousPath()));
+        log.append("TForm1", QStringLiteral("소켓 에러"));
+        log.append("TForm1", "error 4");
+
+        QFile previous(log.previousPath());
+        QVERIFY(previous.open(QIODevice::ReadOnly));
+        QCOMPARE(previous.readAll().count('\n'), 3);
+        QFile current(log.path());
+        QVERIFY(current.open(QIODevice::ReadOnly));
+        const QByteArray bytes = current.readAll();
+        QCOMPARE(bytes.count('\n'), 2);
+        // Text the log writes is in code page 949, like the records.
+        QVERIFY(bytes.contains(nimbar::encodeCp949(QStringLiteral("===> 소켓 에러\n"))));
     }
 
     void unwritableLogDropsTheLineSilently() {
