@@ -30,6 +30,11 @@ constexpr SeriesStyle kSeriesStyles[kChannelCount] = {
 constexpr double kUnixEpochDays = 25569.0;
 constexpr double kSecondsPerDay = 86400.0;
 
+class ReservedSeriesData : public QCPGraphDataContainer {
+public:
+    explicit ReservedSeriesData(int points) { mData.reserve(points); }
+};
+
 double keyOf(double time) {
     return (time - kUnixEpochDays) * kSecondsPerDay;
 }
@@ -65,6 +70,7 @@ LiveChart::LiveChart(QWidget* parent) : QCustomPlot(parent) {
     for (int i = 0; i < kChannelCount; ++i) {
         const SeriesStyle& style = kSeriesStyles[i];
         QCPGraph* series = addGraph();
+        series->setData(QSharedPointer<ReservedSeriesData>::create(kPointLimit));
         series->setName(QString("CH%1").arg(i));
         series->setPen(QPen(QColor(style.colour), style.lineWidth));
         m_markers[i] = QCPScatterStyle(style.marker, QColor(style.colour), QColor(style.colour),

@@ -16,6 +16,10 @@ namespace nimbar {
 class LiveChart : public QCustomPlot {
     Q_OBJECT
 public:
+    // The pipeline empties the chart once it holds this many points; each series has room for
+    // them from the start, so a chart's memory does not grow (nor get copied) as it fills.
+    static constexpr int kPointLimit = 3600;
+
     explicit LiveChart(QWidget* parent = nullptr);
 
     void setTimeAxisTitle(const QString& title) { xAxis->setLabel(title); }

@@ -28,7 +28,6 @@ namespace {
 
 constexpr int kMemoLineLimit = 250;
 constexpr int kNetworkMemoLineLimit = 100;
-constexpr int kChartPointLimit = 3600;
 constexpr double kReferenceJumpLimit = 10.0;
 
 bool isLinear(char boardLetter, int typeCode) {
@@ -146,7 +145,7 @@ void TForm1::ProcessLine(int b, const char* line) {
     }
     appendRecord(b, now);
 
-    if (c.chart->pointCount() >= kChartPointLimit) {
+    if (c.chart->pointCount() >= LiveChart::kPointLimit) {
         c.chart->clearPoints();
         runtime.chartOrigin = runtime.lastX;
     }
