@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 namespace nimbar {
 
@@ -28,6 +29,7 @@ NetServer::NetServer(const BoardConfigs& boards, const BoardRuntimes& runtimes, 
         server->setObjectName(QString("SS%1").arg(b + 1));
         server->setMaxPendingConnections(64);
         connect(server, &QTcpServer::newConnection, this, [this, b] { clientConnect(b); });
+        connect(server, &QTcpServer::acceptError, this, [this, b] { acceptFailed(b); });
         m_servers[b] = server;
     }
 }
@@ -85,6 +87,10 @@ bool NetServer::isListening(int board) const {
 void NetServer::clientConnect(int board) {
     QTcpServer* server = m_servers[board];
     while (QTcpSocket* socket = server->nextPendingConnection()) {
+        if (m_listed.size() >= kUserLimit) {
+            refuse(socket);
+            continue;
+        }
         const Peer peer{board, peerKey(socket)};
         m_peers.insert(socket, peer);
         connect(socket, &QTcpSocket::readyRead, this,
@@ -95,13 +101,6 @@ void NetServer::clientConnect(int board) {
                 [this, socket](QAbstractSocket::SocketError error) {
                     clientError(socket, static_cast<int>(error));
                 });
-
-        if (m_listed.size() >= kUserLimit) {
-            // Neither listed nor logged; the client closes it.
-            socket->write(closingResponse("Too many user"));
-            socket->flush();
-            continue;
-        }
         if (!m_listed.contains(peer.key)) {
             m_listed << peer.key;
             m_clientList << socket;
@@ -110,6 +109,29 @@ void NetServer::clientConnect(int board) {
         emit receiveLogged(kNetSeparator);
         emit receiveLogged(clientConnectText(peer.key, m_korean));
     }
+}
+
+void NetServer::refuse(QTcpSocket* socket) {
+    // Neither listed, logged nor served. Closed here once the notice is out, so that peers
+    // which never close cannot use up the logger's descriptors.
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    QTimer::singleShot(kRefusedGraceMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+    socket->write(closingResponse("Too many user"));
+    socket->flush();
+    socket->disconnectFromHost();
+}
+
+void NetServer::acceptFailed(int board) {
+    // The listening socket stops accepting after a resource error; try again later rather
+    // than stay deaf for good or spin while descriptors are short.
+    QTcpServer* server = m_servers[board];
+    QTimer::singleShot(kAcceptRetryMs, server, [server] {
+        if (server->isListening())
+            server->resumeAccepting();
+    });
 }
 
 void NetServer::unlist(QTcpSocket* socket) {

@@ -24,6 +24,10 @@ class NetServer : public QObject {
 public:
     static constexpr int kUserLimit = 15;
     static constexpr int kBroadcastPauseMs = 50;
+    // A refused connection whose close has not completed by then is dropped.
+    static constexpr int kRefusedGraceMs = 2000;
+    // Accepting paused by a resource error (descriptors used up) is tried again after this.
+    static constexpr int kAcceptRetryMs = 1000;
 
     NetServer(const BoardConfigs& boards, const BoardRuntimes& runtimes,
               int firstPort = kFirstBoardPort, QObject* parent = nullptr);
@@ -70,6 +74,8 @@ private:
         QString key;
     };
     void clientConnect(int board);
+    void refuse(QTcpSocket* socket);
+    void acceptFailed(int board);
     void clientDisconnect(QTcpSocket* socket);
     void clientError(QTcpSocket* socket, int errorCode);
     void send(int board, QTcpSocket* socket, const QByteArray& frame);

@@ -1,5 +1,6 @@
 // Hostile or broken peers over loopback: a client flooding the server with oversized requests,
-// and a logger whose connection drops in the middle of a frame.
+// a listening socket paused by a resource error, and a logger whose connection drops in the
+// middle of a frame.
 #include "net/NetClient.h"
 #include "net/NetFrame.h"
 #include "net/NetServer.h"
@@ -57,6 +58,21 @@ private slots:
         QCOMPARE(ask(*flooder, NetCode::Measurement, 88).size(), 88);
         QCOMPARE(ask(*other, NetCode::Configuration, 1168).size(), 1168);
         QCOMPARE(server.listed().size(), 2);
+    }
+
+    void acceptingResumesAfterAResourceError() {
+        BoardConfigs boards{};
+        BoardRuntimes runtimes{};
+        NetServer server(boards, runtimes, 0);
+        QCOMPARE(server.openAll(), 4);
+        // As the socket layer does when descriptors run out: pause, then report.
+        auto* listener = server.findChild<QTcpServer*>("SS1");
+        QVERIFY(listener);
+        listener->pauseAccepting();
+        emit listener->acceptError(QAbstractSocket::SocketResourceError);
+        auto client = connectTo(server.port(0));
+        QVERIFY(QTest::qWaitFor([&] { return server.listed().size() == 1; }, 5000));
+        QCOMPARE(ask(*client, NetCode::Measurement, 88).size(), 88);
     }
 
     void aFrameCutByADroppedConnectionIsForgotten() {

@@ -1,5 +1,5 @@
-// The logger's server over loopback sockets: the user limit, the answers, the ignored
-// requests, the networking switch and a failing connection.
+// The logger's server over loopback sockets: the user limit and the refused connection, the
+// answers, the ignored requests, the networking switch and a failing connection.
 #include "net/NetFrame.h"
 #include "net/NetServer.h"
 #include "net/NetTexts.h"
@@ -69,9 +69,20 @@ private slots:
 
         const int logged = static_cast<int>(f.received.size());
         auto extra = f.connectClient(2);
+        extra->write(encodeRequest(0xB0));
+        extra->flush();
+        // The notice alone, then the logger closes the connection and forgets it.
         QCOMPARE(readBytes(*extra, 21), closingResponse("Too many user"));
+        QVERIFY(QTest::qWaitFor([&] { return extra->state() == QAbstractSocket::UnconnectedState; },
+                                3000));
+        QCOMPARE(extra->bytesAvailable(), 0);
+        QVERIFY(QTest::qWaitFor([&] { return f.server.findChildren<QTcpSocket*>().size() == 15; },
+                                3000));
         QCOMPARE(f.server.listed().size(), 15);
         QCOMPARE(f.received.size(), logged);
+        QVERIFY(f.sent.isEmpty());
+        for (auto& client : clients)
+            QCOMPARE(request(*client, encodeRequest(0xA0), 88).size(), 88);
     }
 
     void measurementRequestsFollowTheLinkWatchdog() {
