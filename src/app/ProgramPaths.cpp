@@ -46,14 +46,22 @@ QByteArray ProgramPaths::defaultDataDirText() const {
     return encodeCp949(path, 80);
 }
 
-QString ProgramPaths::homeFromArguments(BuildKind kind, const QStringList& arguments) {
-    const qsizetype at = arguments.indexOf("--home");
-    if (at >= 0 && at + 1 < arguments.size())
-        return QDir(arguments.at(at + 1)).absolutePath();
+QString ProgramPaths::homeDirectory(BuildKind kind, const std::optional<QString>& given) {
+    if (given)
+        return QDir(*given).absolutePath();
     const QString programDirectory = QCoreApplication::applicationDirPath();
     if (QFileInfo(programDirectory).isWritable())
         return programDirectory;
     return userDataDirectory(kind);
+}
+
+QString ProgramPaths::makeHome(const QString& folder) {
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return QString("the home %1 is not a folder").arg(folder);
+    if (!QDir().mkpath(folder))
+        return QString("the home %1 cannot be created").arg(folder);
+    return {};
 }
 
 QString ProgramPaths::userDataDirectory(BuildKind kind) {
