@@ -74,11 +74,15 @@ QString ProgramPaths::userDataDirectory(BuildKind kind) {
     return directory;
 }
 
-QString expandDataDirectory(const QString& stored) {
+QString expandDataDirectory(const QString& stored, const QString& programHome) {
 #ifndef Q_OS_WIN
     if (stored == "~" || stored.startsWith("~/"))
         return QDir::homePath() + stored.mid(1);
 #endif
+    // Relative to the working directory, a damaged or hand-made record would scatter folders
+    // wherever the program happened to be started.
+    if (QDir::isRelativePath(stored))
+        return QDir::cleanPath(QDir(programHome).absoluteFilePath(stored));
     return stored;
 }
 

@@ -43,8 +43,9 @@ private:
     QString m_home;
 };
 
-// A stored data directory as a path: a leading "~" stands for the user's home.
-QString expandDataDirectory(const QString& stored);
+// A stored data directory as a path: a leading "~" stands for the user's home, and a relative
+// one lies in the program's home (the folder of its settings file).
+QString expandDataDirectory(const QString& stored, const QString& programHome);
 // The record text of a data directory, with the home written as "~": nothing when the record
 // of maxBytes bytes cannot hold it exactly (too long, or characters outside code page 949).
 std::optional<QByteArray> dataDirectoryRecordText(const QString& directory, qsizetype maxBytes);
