@@ -15,18 +15,21 @@ QString helpText(BuildKind kind) {
                "charts, alarms, hourly recording files, and each board served over TCP.\n"
                "\n"
                "  --home DIR      keep the settings, port bindings and logs in DIR instead of\n"
-               "                  the program's folder\n"
+               "                  the program's folder (DIR is created when missing)\n"
                "  --help          this text\n"
-               "  --version       the version\n";
+               "  --version       the version\n"
+               "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
     return "Usage: " + name +
            " [--home DIR] [--connect HOST]\n"
            "Client of the Nimbar5610 logger: follows its boards over TCP, charts, checks and\n"
            "records them as the logger does.\n"
            "\n"
            "  --home DIR      keep the settings and logs in DIR instead of the program's folder\n"
+           "                  (DIR is created when missing)\n"
            "  --connect HOST  connect every board to the logger at HOST at start-up\n"
            "  --help          this text\n"
-           "  --version       the version\n";
+           "  --version       the version\n"
+           "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
 }
 
 } // namespace
@@ -40,6 +43,36 @@ std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& argu
             return programName(kind) + " Ver " + kVersion + '\n';
     }
     return std::nullopt;
+}
+
+ProgramOptions programOptions(BuildKind kind, const QStringList& arguments) {
+    ProgramOptions options;
+    // The value of an option is the next argument, unless that is an option itself.
+    const auto valueAfter = [&arguments](qsizetype& i) -> std::optional<QString> {
+        if (i + 1 >= arguments.size() || arguments[i + 1].startsWith("--"))
+            return std::nullopt;
+        return arguments[++i];
+    };
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size() && options.error.isEmpty(); ++i) {
+        const QString& argument = arguments[i];
+        if (optionsEnded || !argument.startsWith('-')) {
+            options.error = QString("unexpected argument '%1'").arg(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--home") {
+            options.home = valueAfter(i);
+            if (!options.home || options.home->isEmpty())
+                options.error = "--home needs a folder";
+        } else if (argument == "--connect" && kind == BuildKind::Client) {
+            options.connectHost = valueAfter(i);
+            if (!options.connectHost || options.connectHost->isEmpty())
+                options.error = "--connect needs a host";
+        } else {
+            options.error = QString("unknown option '%1'").arg(argument);
+        }
+    }
+    return options;
 }
 
 } // namespace nimbar

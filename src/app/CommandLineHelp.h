@@ -12,4 +12,14 @@ namespace nimbar {
 // application object exists, so it needs no display.
 std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& arguments);
 
+// The options of a run. error is empty unless the line names an option this program does not
+// know or leaves out an option's value; a program that went on would use another set of files.
+struct ProgramOptions {
+    std::optional<QString> home;
+    std::optional<QString> connectHost; // the client only
+    QString error;
+};
+// From the arguments the application object leaves: it takes its own (-platform, -style, ...).
+ProgramOptions programOptions(BuildKind kind, const QStringList& arguments);
+
 } // namespace nimbar

@@ -25,16 +25,23 @@ int runProgram(BuildKind kind, int argc, char** argv) {
     // the program.
     application.setApplicationName(name);
 
-    ProgramPaths paths(kind, ProgramPaths::homeFromArguments(kind, application.arguments()));
+    // Read after the application object has taken its own options, and before any window.
+    const ProgramOptions options = programOptions(kind, application.arguments());
+    const QString home = ProgramPaths::homeDirectory(kind, options.home);
+    QString error = options.error;
+    if (error.isEmpty() && options.home)
+        error = ProgramPaths::makeHome(home);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\nTry '%s --help'.\n", qPrintable(name), qPrintable(error),
+                     qPrintable(name));
+        return 2;
+    }
+    ProgramPaths paths(kind, home);
     application.setExceptionLog(ExceptionLog(paths.exceptionLog()));
 
     TForm1 window(kind, paths);
-    if (kind == BuildKind::Client) {
-        const QStringList arguments = application.arguments();
-        const qsizetype at = arguments.indexOf("--connect");
-        if (at >= 0 && at + 1 < arguments.size())
-            window.connectAtStart(arguments[at + 1]);
-    }
+    if (options.connectHost)
+        window.connectAtStart(*options.connectHost);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window,
                      &TForm1::shutdownWithoutConfirmation);

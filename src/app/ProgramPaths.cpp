@@ -46,14 +46,22 @@ QByteArray ProgramPaths::defaultDataDirText() const {
     return encodeCp949(path, 80);
 }
 
-QString ProgramPaths::homeFromArguments(BuildKind kind, const QStringList& arguments) {
-    const qsizetype at = arguments.indexOf("--home");
-    if (at >= 0 && at + 1 < arguments.size())
-        return QDir(arguments.at(at + 1)).absolutePath();
+QString ProgramPaths::homeDirectory(BuildKind kind, const std::optional<QString>& given) {
+    if (given)
+        return QDir(*given).absolutePath();
     const QString programDirectory = QCoreApplication::applicationDirPath();
     if (QFileInfo(programDirectory).isWritable())
         return programDirectory;
     return userDataDirectory(kind);
+}
+
+QString ProgramPaths::makeHome(const QString& folder) {
+    const QFileInfo info(folder);
+    if (info.exists() && !info.isDir())
+        return QString("the home %1 is not a folder").arg(folder);
+    if (!QDir().mkpath(folder))
+        return QString("the home %1 cannot be created").arg(folder);
+    return {};
 }
 
 QString ProgramPaths::userDataDirectory(BuildKind kind) {
@@ -66,11 +74,15 @@ QString ProgramPaths::userDataDirectory(BuildKind kind) {
     return directory;
 }
 
-QString expandDataDirectory(const QString& stored) {
+QString expandDataDirectory(const QString& stored, const QString& programHome) {
 #ifndef Q_OS_WIN
     if (stored == "~" || stored.startsWith("~/"))
         return QDir::homePath() + stored.mid(1);
 #endif
+    // Relative to the working directory, a damaged or hand-made record would scatter folders
+    // wherever the program happened to be started.
+    if (QDir::isRelativePath(stored))
+        return QDir::cleanPath(QDir(programHome).absoluteFilePath(stored));
     return stored;
 }
 

@@ -27,10 +27,13 @@ public:
     // it is "~/Nimbar" ("~/Tessel"), expanded at start-up, so that it fits every home.
     QByteArray defaultDataDirText() const;
 
-    // --home DIR from the arguments, else the executable's directory when it is writable, else
+    // The folder given with --home, else the executable's directory when it is writable, else
     // the per-user data directory (installed programs): $XDG_DATA_HOME/<program>, by default
     // ~/.local/share/<program>, created when missing.
-    static QString homeFromArguments(BuildKind kind, const QStringList& arguments);
+    static QString homeDirectory(BuildKind kind, const std::optional<QString>& given);
+    // Creates a given home with its parents when missing: a first run's settings would otherwise
+    // be lost at exit. The reason when the folder cannot be used, else empty.
+    static QString makeHome(const QString& folder);
     static QString userDataDirectory(BuildKind kind);
 
 private:
@@ -40,8 +43,9 @@ private:
     QString m_home;
 };
 
-// A stored data directory as a path: a leading "~" stands for the user's home.
-QString expandDataDirectory(const QString& stored);
+// A stored data directory as a path: a leading "~" stands for the user's home, and a relative
+// one lies in the program's home (the folder of its settings file).
+QString expandDataDirectory(const QString& stored, const QString& programHome);
 // The record text of a data directory, with the home written as "~": nothing when the record
 // of maxBytes bytes cannot hold it exactly (too long, or characters outside code page 949).
 std::optional<QByteArray> dataDirectoryRecordText(const QString& directory, qsizetype maxBytes);

@@ -114,8 +114,8 @@ void TForm1::setupBoards() {
 void TForm1::openDataDirectory(const QString& directory) {
     // An empty stored directory (a foreign or short settings file) falls back to the default.
     m_dataDirectory = expandDataDirectory(
-        directory.isEmpty() ? decodeCp949(m_paths.defaultDataDirText().constData(), 81)
-                            : directory);
+        directory.isEmpty() ? decodeCp949(m_paths.defaultDataDirText().constData(), 81) : directory,
+        m_paths.home());
     QDir().mkpath(m_dataDirectory);
     m_options.directoryList->setDirectory(m_dataDirectory);
     m_options.pathLabel->setText(m_dataDirectory);

@@ -88,6 +88,10 @@ void TForm1::openBoardPort(ComPort* port) {
 }
 
 void TForm1::openBoardPorts() {
+    // Every board's port is tried before a box is shown: an unattended start with one adapter
+    // missing must not keep the other boards from recording until someone clicks OK. A port
+    // that fails is looked for again on the reopen timer, like one lost while running.
+    int failures = 0;
     for (int b = 0; b < kBoardCount; ++b) {
         const int number = portNumber(m_boards[b]);
         if (number < 1)
@@ -98,9 +102,14 @@ void TForm1::openBoardPorts() {
             openBoardPort(port);
         } catch (const PortError& error) {
             m_exceptionLog.append(port->metaObject()->className(), error.what());
-            m_prompts->showMessage(this, openingPortFailedText(m_korean));
+            m_portLost[static_cast<std::size_t>(b)] = true;
+            ++failures;
         }
     }
+    if (failures > 0)
+        m_reopenTimer.start();
+    for (int i = 0; i < failures; ++i)
+        m_prompts->showMessage(this, openingPortFailedText(m_korean));
 }
 
 void TForm1::boardPortLost(int b, const QString& cause) {

@@ -321,6 +321,18 @@ private slots:
         QCOMPARE(f.start().dataDirectory(), home + "/sub");
     }
 
+    // Not the working directory: a damaged record would scatter folders wherever the program
+    // happened to be started.
+    void relativeDataDirectoryLiesInTheProgramsHome() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) { std::strcpy(boards[0].dataDir, "rel/data"); });
+        QCOMPARE(f.start().dataDirectory(), f.home.filePath("rel/data"));
+        f.window.reset();
+        QVERIFY(saveClientSettings(f.paths(BuildKind::Client).settingsFile(),
+                                   defaultClientSettings("./client/../records")));
+        QCOMPARE(f.start(BuildKind::Client).dataDirectory(), f.home.filePath("records"));
+    }
+
     void usbPortIsBoundToItsAdapterAtOK() {
         WindowFixture f;
         f.writeSettings([](BoardConfigs& boards) {

@@ -1,5 +1,7 @@
 // The built programs as a service manager runs them: start on an empty program directory,
 // stop on SIGTERM, leave the settings file behind.
+#include "ToolRun.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QTcpSocket>
@@ -19,14 +21,14 @@ private:
     // Starts the program on empty folders and waits until its start-up step has run, which
     // creates the data directory under HOME.
     static void startOnEmptyHome(QProcess& process, const QString& name, const QTemporaryDir& dir,
-                                 const QString& dataFolder) {
+                                 const QString& dataFolder, const QStringList& extra = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", dir.filePath("user"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         QDir().mkpath(dir.filePath("user"));
         QDir().mkpath(dir.filePath("program"));
-        process.start(program(name), {"--home", dir.filePath("program")});
+        process.start(program(name), QStringList{"--home", dir.filePath("program")} + extra);
         QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
         QTRY_VERIFY_WITH_TIMEOUT(QDir(dir.filePath("user/" + dataFolder)).exists(), 20000);
     }
@@ -53,12 +55,43 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("program/Exception1.Err")));
     }
 
-    void closingTheTerminalSavesLikeSigterm() {
+    // The later --home wins; a missing one is made with its parents. Qt's own options pass.
+    void closingTheTerminalSavesLikeSigtermIntoAMadeHome() {
         QTemporaryDir dir;
         QProcess logger;
-        startOnEmptyHome(logger, "Nimbar5610", dir, "Nimbar");
+        startOnEmptyHome(logger, "Nimbar5610", dir, "Nimbar",
+                         {"-platform", "offscreen", "--home", dir.filePath("new/home")});
         stopWithSigterm(logger, SIGHUP);
-        QCOMPARE(QFileInfo(dir.filePath("program/Nimbar5610.SET")).size(), 4640);
+        QCOMPARE(QFileInfo(dir.filePath("new/home/Nimbar5610.SET")).size(), 4640);
+    }
+
+    void unusableCommandLineStopsBeforeAnyWindow_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("unknown") << "Nimbar5610" << QStringList{"--bogus"} << "unknown option";
+        QTest::newRow("client option")
+            << "Nimbar5610" << QStringList{"--connect", "h"} << "unknown option '--connect'";
+        QTest::newRow("stray word") << "Tessel5610" << QStringList{"home"} << "unexpected";
+        QTest::newRow("home without folder")
+            << "Tessel5610" << QStringList{"--home"} << "--home needs a folder";
+        QTest::newRow("connect without host")
+            << "Tessel5610" << QStringList{"--connect", "--home", "x"} << "--connect needs a host";
+        QTest::newRow("home is a file")
+            << "Nimbar5610" << QStringList{"--home", "FILE"} << "is not a folder";
+    }
+    void unusableCommandLineStopsBeforeAnyWindow() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, reason);
+        QTemporaryDir dir;
+        QFile file(dir.filePath("file"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        arguments.replaceInStrings("FILE", file.fileName());
+        const ToolResult result = runTool(program(name), arguments);
+        QCOMPARE(result.exitCode, 2);
+        QVERIFY2(result.err.contains(reason.toUtf8()), result.err.constData());
+        QVERIFY(result.err.contains("Try '" + name.toUtf8() + " --help'"));
     }
 
     void clientSavesItsOwnRecordOnSigterm() {

@@ -106,7 +106,13 @@ private slots:
 
     void channelBoxShowsAndStoresTheSeries() {
         WindowFixture f;
-        TForm1& w = startEnglish(f);
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[0].channelVisible[6] = 0;
+        });
+        TForm1& w = f.start();
+        QVERIFY(!f.find<QCheckBox>("Chk06")->isChecked());
+        QVERIFY(!f.find<LiveChart>("Chart1")->seriesVisible(6));
         auto* box = f.find<QCheckBox>("Chk03");
         box->click();
         QCOMPARE(w.boards()[0].channelVisible[3], 0);
@@ -114,6 +120,12 @@ private slots:
         QVERIFY(!w.chartBusy);
         box->click();
         QCOMPARE(w.boards()[0].channelVisible[3], 1);
+        // The stored hidden channel is saved hidden.
+        w.shutdownWithoutConfirmation();
+        BoardConfigs saved{};
+        loadBoardSettings(w.paths().settingsFile(), saved, "");
+        QCOMPARE(saved[0].channelVisible[6], 0);
+        QCOMPARE(saved[0].channelVisible[3], 1);
     }
 
     void viewPointAndZoomKeepChartBusyClear() {

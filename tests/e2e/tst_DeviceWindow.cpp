@@ -112,6 +112,34 @@ private slots:
         QVERIFY(log.readAll().contains("ComPort ===> Lost COM7: "));
     }
 
+    void aDeviceMissingAtStartUpHoldsUpNoOtherBoardAndIsOpenedWhenItAppears() {
+        WindowFixture f;
+        const QString missingLink = f.home.filePath("dev-m");
+        Simulator present(f.home.filePath("dev-p"), "KARN-5610", {"--rate", "5"});
+        QVERIFY(present.ready());
+        writePortMap(f, {"COM1=" + missingLink, "COM2=" + present.link()});
+        f.writeSettings([](BoardConfigs& boards) {
+            boards[0].english = 1;
+            boards[0].comPort = 1;
+            boards[1].comPort = 2;
+        });
+        bool laterBoardOpenWhileBoxShown = false;
+        f.prompts.whileMessageShown = [&] {
+            laterBoardOpenWhileBoxShown = f.window->comPort(1)->Connected();
+        };
+        TForm1& w = f.start();
+        QCOMPARE(f.prompts.messages, QStringList{"Failed in Opening Port"});
+        QVERIFY(laterBoardOpenWhileBoxShown);
+        QVERIFY(w.reopenTimer().isActive());
+
+        Simulator late(missingLink, "KARN-5610", {"--rate", "5"});
+        QVERIFY(late.ready());
+        w.reopenLostPorts();
+        QVERIFY(w.comPort(0)->Connected());
+        QVERIFY(!w.reopenTimer().isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(late.commands(), QStringList{"DK"}, 5000);
+    }
+
     void getConfigureStoresTheReport() {
         WindowFixture f;
         Simulator device(f.home.filePath("dev-b"), "KARN-5400",

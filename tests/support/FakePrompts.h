@@ -4,6 +4,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 // Records every box and beep instead of showing it; confirm answers with `answer`.
 class FakePrompts final : public nimbar::UserPrompts {
 public:
@@ -14,11 +16,16 @@ public:
         QStringList inputAnswers; // taken in order; none left gives the prefill
         int beeps = 0;
         bool answer = true;
+        std::function<void()> whileMessageShown; // what happens while a box waits for OK
     };
 
     explicit FakePrompts(Log& log) : m_log(log) {}
 
-    void showMessage(QWidget*, const QString& text) override { m_log.messages << text; }
+    void showMessage(QWidget*, const QString& text) override {
+        m_log.messages << text;
+        if (m_log.whileMessageShown)
+            m_log.whileMessageShown();
+    }
     bool confirm(QWidget*, const QString& text, const QString& caption) override {
         m_log.confirmations << caption + ": " + text;
         return m_log.answer;

@@ -2,6 +2,7 @@
 // installs prepared by script and for the demo that scripts/run starts.
 #include "app/BoardConfig.h"
 #include "app/ModelClass.h"
+#include "app/ProgramPaths.h"
 #include "app/RecordText.h"
 #include "app/SettingsFile.h"
 
@@ -19,7 +20,9 @@ constexpr char kUsage[] =
     "Writes a Nimbar5610 settings file: the default records, changed for each BOARD given as\n"
     "  INDEX:MODEL:PORT:TYPE      for example 0:KARN-5610:3:K\n"
     "INDEX 0..3, MODEL KARN-5600/5610/5400/5800, PORT the n of COM<n> (0 = none), TYPE one of\n"
-    "V K R J S T B (every channel of the board). The reference supply is set to 5 V.\n";
+    "V K R J S T B (every channel of the board). The reference supply is set to 5 V.\n"
+    "DIR must fit the record: at most 80 bytes in code page 949; one inside the home is\n"
+    "stored as ~/..., a relative one is taken from the folder of the settings file.\n";
 
 int fail(const QString& message) {
     std::fprintf(stderr, "nimbar-config: %s\n", qPrintable(message));
@@ -40,9 +43,11 @@ int main(int argc, char** argv) {
     bool english = false;
     QStringList boardSpecs;
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == "--out" && i + 1 < args.size())
+        if ((args[i] == "--out" || args[i] == "--data-dir") && i + 1 >= args.size())
+            return fail(args[i] + " needs a value");
+        if (args[i] == "--out")
             out = args[++i];
-        else if (args[i] == "--data-dir" && i + 1 < args.size())
+        else if (args[i] == "--data-dir")
             dataDir = args[++i];
         else if (args[i] == "--english")
             english = true;
@@ -56,8 +61,15 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The logger would record into whatever a cut or substituted path names, so a directory the
+    // record cannot hold exactly is refused, as the configuration page refuses it.
+    const auto dataDirText = dataDirectoryRecordText(dataDir, sizeof BoardConfig::dataDir - 1);
+    if (!dataDirText)
+        return fail("the data directory " + dataDir +
+                    " cannot be stored: its path is longer than 80 bytes or holds characters "
+                    "outside code page 949");
     BoardConfigs boards{};
-    fillDefaultBoardConfigs(boards, encodeCp949(dataDir, 80).constData());
+    fillDefaultBoardConfigs(boards, dataDirText->constData());
     boards[0].english = english ? 1 : 0;
     for (const QString& boardArg : boardSpecs) {
         const QStringList parts = boardArg.split(':');
@@ -68,16 +80,21 @@ int main(int argc, char** argv) {
         const QString type = parts.value(3);
         const qsizetype typeCode =
             type.size() == 1 ? QString(kTypeLetters).left(7).indexOf(type) : -1;
+        const auto modelClass = modelClassOf(parts.value(1).toLatin1());
         if (parts.size() != 4 || !indexOk || index < 0 || index >= kBoardCount || !portOk ||
-            port < 0 || !modelClassOf(parts[1].toLatin1()) || typeCode < 0)
+            port < 0 || !modelClass || typeCode < 0)
             return fail("bad board '" + boardArg + "' (INDEX:MODEL:PORT:TYPE)");
         BoardConfig& board = boards[static_cast<std::size_t>(index)];
         setFieldText(board.model, parts[1]);
         board.comPort = port;
         board.tcType = static_cast<int>(typeCode);
         board.cjcRefVolts = 5.0;
-        for (int ch = 0; ch < kChannelCount; ++ch)
+        // The channels the model does not send are invalid from the first line, so the logger
+        // hides them and saves them hidden: written so here, its first save changes nothing.
+        for (int ch = 0; ch < kChannelCount; ++ch) {
             board.channelType[ch] = static_cast<int>(typeCode);
+            board.channelVisible[ch] = ch < channelCountOf(*modelClass) ? 1 : 0;
+        }
     }
     if (!saveBoardSettings(out, boards))
         return fail("cannot write " + out);
