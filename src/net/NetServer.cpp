@@ -10,8 +10,6 @@
 #include <QThread>
 #include <QTimer>
 
-#include <sys/socket.h>
-
 namespace nimbar {
 
 namespace {
@@ -123,12 +121,8 @@ void NetServer::refuse(QTcpSocket* socket) {
     });
     // Bytes already waiting (the peer's first request) are dropped first: closing over unread
     // bytes resets the connection, and a reset may cost the peer the notice.
-    char sink[kNetRequestSize * 16];
-    for (int i = 0; i < 16; ++i) {
-        if (::recv(static_cast<int>(socket->socketDescriptor()), sink, sizeof sink, MSG_DONTWAIT) <=
-            0)
-            break;
-    }
+    for (int i = 0; i < 16 && socket->waitForReadyRead(0); ++i)
+        socket->readAll();
     socket->write(closingResponse("Too many user"));
     socket->flush();
     socket->disconnectFromHost();
