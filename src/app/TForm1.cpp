@@ -171,6 +171,8 @@ void TForm1::ShowStatus(const QString& text) {
         statusBar()->clearMessage();
     else
         statusBar()->showMessage(text);
+    if (!text.isEmpty())
+        m_feed.publishStatus(text);
 }
 
 QString TForm1::statusText() const {

@@ -10,6 +10,7 @@
 #include "app/UserPrompts.h"
 #include "device/ConfigFrameCollector.h"
 #include "device/PortMap.h"
+#include "engine/LiveFeed.h"
 #include "net/ClientPageBuilder.h"
 #include "processing/BoardRuntime.h"
 #include "processing/ChannelConversion.h"
@@ -66,6 +67,9 @@ public:
     bool elapse() const { return m_elapse; }
     QString dataDirectory() const { return m_dataDirectory; }
     bool chartBusy = false;
+
+    // The live data for listeners that are not windows (web side, broker publisher).
+    LiveFeed& liveFeed() { return m_feed; }
 
     void setPrompts(std::unique_ptr<UserPrompts> prompts);
     void ShowStatus(const QString& text);
@@ -216,6 +220,8 @@ private:
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
+    void publishLine(int board, const QDateTime& time, double timeValue, bool recorded);
+    void publishBoard(int board);
     void applyOutputDecision(int board, const OutputBoxDecision& decision);
     void enterLimit(int board, int channel, AlarmLimit which);
     void arrangeClientBuild();
@@ -237,6 +243,7 @@ private:
     BuildKind m_kind;
     ProgramPaths m_paths;
     ExceptionLog m_exceptionLog;
+    LiveFeed m_feed;
     std::unique_ptr<UserPrompts> m_prompts;
 
     BoardConfigs m_boards{};

@@ -53,6 +53,7 @@ void TForm1::SetupBoardDisplay(int b) {
     const BoardConfig& board = m_boards[b];
     BoardRuntime& runtime = m_runtimes[b];
     BoardControls& c = m_controls[b];
+    publishBoard(b);
 
     if (const auto modelClass =
             modelClassOf(QByteArrayView(board.model, strnlen(board.model, sizeof board.model)))) {
@@ -308,6 +309,7 @@ void TForm1::DirectoryListBox1Change() {
     if (!m_started)
         return;
     m_dataDirectory = m_options.directoryList->directory();
+    m_feed.setDataDirectory(m_dataDirectory);
     m_options.pathLabel->setText(m_dataDirectory);
 }
 

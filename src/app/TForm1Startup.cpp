@@ -92,6 +92,7 @@ void TForm1::startClient() {
 
 void TForm1::chooseLanguage(bool english) {
     m_korean = !english;
+    m_feed.setLanguage(m_korean);
     m_options.englishBox->setChecked(english);
     if (!m_korean)
         return;
@@ -117,6 +118,7 @@ void TForm1::openDataDirectory(const QString& directory) {
         directory.isEmpty() ? decodeCp949(m_paths.defaultDataDirText().constData(), 81) : directory,
         m_paths.home());
     QDir().mkpath(m_dataDirectory);
+    m_feed.setDataDirectory(m_dataDirectory);
     m_options.directoryList->setDirectory(m_dataDirectory);
     m_options.pathLabel->setText(m_dataDirectory);
 }

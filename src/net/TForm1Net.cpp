@@ -152,12 +152,14 @@ void TForm1::CS1Connect(int b) {
         runtime.values[i] = InvalidValue;
     }
     c.memo->clear();
+    publishBoard(b);
     c.connectButton->setText(disconnectCaption(m_korean));
     c.configButton->setEnabled(true);
 }
 
 void TForm1::CS1Disconnect(int b) {
     BoardControls& c = m_controls[b];
+    publishBoard(b);
     c.connectButton->setText(connectCaption(m_korean));
     c.configButton->setEnabled(false);
 }

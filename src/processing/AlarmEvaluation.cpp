@@ -16,10 +16,13 @@ AlarmEvaluation EvaluateAlarms(int board, const BoardConfig& config,
         if (config.alarmEnabled[ch] != 0) {
             const double value = values[ch];
             QString message;
-            if (value > config.alarmHigh[ch])
+            if (value > config.alarmHigh[ch]) {
                 message = highAlarmMessage(board, stamp, ch, value, config.alarmHigh[ch], korean);
-            else if (value < config.alarmLow[ch])
+                e.state[ch] = AlarmState::High;
+            } else if (value < config.alarmLow[ch]) {
                 message = lowAlarmMessage(board, stamp, ch, value, config.alarmLow[ch], korean);
+                e.state[ch] = AlarmState::Low;
+            }
             if (!message.isEmpty()) {
                 e.statusMessages.append(message);
                 e.alarmText += message + QStringLiteral("\r\n");

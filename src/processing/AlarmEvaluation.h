@@ -11,12 +11,15 @@
 
 namespace nimbar {
 
+enum class AlarmState : int8_t { Normal, High, Low };
+
 // The judgement of one processed line against the board's alarm limits, and what the window
 // does with it.
 struct AlarmEvaluation {
     std::array<bool, kChannelCount> alarm{}; // by channel 1..8; CH0 has no alarm
-    QStringList statusMessages;              // shown one after the other: the last one remains
-    QString alarmText;                       // each message + "\r\n", in channel order
+    std::array<AlarmState, kChannelCount> state{};
+    QStringList statusMessages; // shown one after the other: the last one remains
+    QString alarmText;          // each message + "\r\n", in channel order
     int count = 0;
     int32_t doState = 0;
     int32_t prevDoState = 0;

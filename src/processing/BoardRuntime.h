@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BoardConfig.h"
+#include "processing/AlarmEvaluation.h"
 #include "processing/MedianFilter.h"
 
 #include <QDate>
@@ -23,6 +24,7 @@ struct BoardRuntime {
     double prevRefTemp = 20.0;
     std::array<double, kChannelCount> values{};
     std::array<int32_t, kChannelCount> status{};
+    std::array<AlarmState, kChannelCount> alarmState{};
     std::array<MedianFilter, kChannelCount> filters;
     int32_t recordCountdown = 3;
     int32_t sampleCount = 0;

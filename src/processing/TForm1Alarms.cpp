@@ -72,6 +72,7 @@ void TForm1::EvaluateAlarms(int b, double now) {
     const AlarmEvaluation result =
         nimbar::EvaluateAlarms(b, m_boards[b], runtime.values, runtime.modelClass, interlocked,
                                runtime.doState, LongTimeText(now), m_korean);
+    runtime.alarmState = result.state;
     for (const QString& message : result.statusMessages)
         ShowStatus(message);
     for (int ch = 1; ch < kChannelCount; ++ch)

@@ -4,6 +4,7 @@
 #include "app/NumberText.h"
 #include "display/BoardMemo.h"
 #include "display/LiveChart.h"
+#include "net/NetClient.h"
 #include "processing/ChannelConversion.h"
 #include "processing/ColdJunction.h"
 #include "processing/DateTimeValue.h"
@@ -43,6 +44,7 @@ void TForm1::ProcessLine(int b, const char* line) {
     BoardRuntime& runtime = m_runtimes[b];
     BoardControls& c = m_controls[b];
 
+    publishBoard(b);
     runtime.lampOn = !runtime.lampOn;
     c.lamp->setStyleSheet(QString("background: %1; border: 1px solid gray; border-radius: 7px;")
                               .arg(runtime.lampOn ? "red" : "white"));
@@ -53,6 +55,7 @@ void TForm1::ProcessLine(int b, const char* line) {
         runtime.startTime = now;
         runtime.chartOrigin = m_elapse ? 0.0 : runtime.startTime;
         c.startLabel->setText(LongTimeText(runtime.startTime));
+        m_feed.setRecordingStart(b, nowTime);
         startRecordingFile(b, nowTime);
     }
     runtime.linkIdle = -2;
@@ -122,8 +125,10 @@ void TForm1::ProcessLine(int b, const char* line) {
     }
 
     if (m_kind == BuildKind::Logger) {
-        if (runtime.sampleCount > 0 && runtime.recordCountdown > 0)
+        if (runtime.sampleCount > 0 && runtime.recordCountdown > 0) {
+            publishLine(b, nowTime, now, false);
             return;
+        }
         runtime.recordCountdown = board.interval;
     }
     runtime.lineReady = false;
@@ -144,12 +149,33 @@ void TForm1::ProcessLine(int b, const char* line) {
         runtime.headerRewrite = false;
     }
     appendRecord(b, now);
+    publishLine(b, nowTime, now, true);
 
     if (c.chart->pointCount() >= LiveChart::kPointLimit) {
         c.chart->clearPoints();
         runtime.chartOrigin = runtime.lastX;
     }
     c.chart->refresh();
+}
+
+void TForm1::publishLine(int b, const QDateTime& time, double timeValue, bool recorded) {
+    const BoardRuntime& runtime = m_runtimes[b];
+    LiveLine line;
+    line.board = b;
+    line.time = time;
+    line.timeValue = timeValue;
+    line.values = runtime.values;
+    for (int ch = 0; ch < kChannelCount; ++ch)
+        line.valid[ch] = runtime.status[ch] == 0;
+    line.alarms = runtime.alarmState;
+    line.recorded = recorded;
+    m_feed.publishLine(line);
+}
+
+void TForm1::publishBoard(int b) {
+    const bool active = m_kind == BuildKind::Logger ? portNumber(m_boards[b]) > 0
+                                                    : m_client && m_client->isConnected(b);
+    m_feed.setBoard(b, m_boards[b], active);
 }
 
 FixedReference TForm1::readFixedReference() {

@@ -229,6 +229,8 @@ private slots:
         BoardRuntime& r = w.runtimes()[0];
         const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
         std::memcpy(r.lineBuffer, line.constData(), static_cast<std::size_t>(line.size()));
+        QSignalSpy lines(&w.liveFeed(), &LiveFeed::lineProcessed);
+        QSignalSpy records(&w.liveFeed(), &LiveFeed::recordWritten);
         int recorded = 0;
         for (int tick = 0; tick < 11; ++tick) {
             r.lineReady = true;
@@ -242,6 +244,13 @@ private slots:
         QCOMPARE(f.find<LiveChart>("Chart1")->pointCount(), 3);
         QCOMPARE(f.find<BoardMemo>("Memo1")->blockCount(), 3);
         QCOMPARE(QFileInfo(r.filePath).size(), 544 + 3 * 80);
+        // Listeners see every line, and as records exactly what the file holds.
+        QCOMPARE(lines.size(), 11);
+        QCOMPARE(records.size(), 3);
+        const auto last = records.last().at(0).value<LiveLine>();
+        QVERIFY(last.recorded);
+        QCOMPARE(last.values, r.values);
+        QCOMPARE(w.liveFeed().board(0).latest->timeValue, last.timeValue);
     }
 
     void medianOfFiveAfterFourLines() {
@@ -378,8 +387,14 @@ private slots:
             boards[2].alarmHigh[3] = 0.001;
             boards[2].alarmHigh[5] = 0.001;
         });
+        QSignalSpy changes(&w.liveFeed(), &LiveFeed::alarmChanged);
         // Linear channels at 78.125 mV full scale: 0x100 counts is about 0.0024 mV.
         f.feed(2, classTwoLine(25.0));
+        QCOMPARE(changes.size(), 2);
+        const auto change = changes.at(1).at(0).value<AlarmChange>();
+        QCOMPARE(change.channel, 5);
+        QCOMPARE(change.state, AlarmState::High);
+        QCOMPARE(change.limit, 0.001);
         QCOMPARE(w.statusText(),
                  QString("[3] 2026-03-15 10:59:58 CH5 High Alarm(0.002), Max is 0.001. "));
         const QColor red = f.find<QLineEdit>("EdC5")->palette().color(QPalette::Base);
@@ -396,6 +411,8 @@ private slots:
         QVERIFY(lines[1].startsWith("[3] 2026-03-15 10:59:58 CH5 "));
         QCOMPARE(f.find<QLineEdit>("EdC4")->palette().color(QPalette::Base),
                  QColor(0xF3, 0xF5, 0xCB));
+        f.feed(2, classTwoLine(25.0)); // still in alarm: no new change
+        QCOMPARE(changes.size(), 2);
     }
 
     void alarmWithoutAudioOutputBeepsEachTime() {
