@@ -1,6 +1,7 @@
 #include "app/ProgramMain.h"
 
 #include "app/CommandLineHelp.h"
+#include "app/Listeners.h"
 #include "app/NimbarApplication.h"
 #include "app/ProgramPaths.h"
 #include "app/TForm1.h"
@@ -40,6 +41,10 @@ int runProgram(BuildKind kind, int argc, char** argv) {
     application.setExceptionLog(ExceptionLog(paths.exceptionLog()));
 
     TForm1 window(kind, paths);
+    if (!startListeners(window.liveFeed(), options, paths, window, error)) {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(name), qPrintable(error));
+        return 2;
+    }
     if (options.connectHost)
         window.connectAtStart(*options.connectHost);
     TerminationSignals termination;

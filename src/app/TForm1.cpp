@@ -30,6 +30,7 @@ TForm1::TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent)
     createPorts();
     createNetwork();
     connectHandlers();
+    connect(&m_feed, &LiveFeed::userNotice, this, &TForm1::ShowStatus);
     FormCreate();
 }
 

@@ -63,12 +63,17 @@ public:
     void publishLine(const LiveLine& line);
     void publishStatus(const QString& text) { emit statusShown(text); }
 
+    // Called by a listener with something the user must be told (a broker lost, a port taken):
+    // the window shows it in its status bar, a program without one on standard error.
+    void tellUser(const QString& text) { emit userNotice(text); }
+
 signals:
     void lineProcessed(const nimbar::LiveLine& line);
     void recordWritten(const nimbar::LiveLine& line);
     void alarmChanged(const nimbar::AlarmChange& change);
     void boardChanged(int board);
     void statusShown(const QString& text);
+    void userNotice(const QString& text);
 
 private:
     std::array<BoardSnapshot, kBoardCount> m_boards{};
