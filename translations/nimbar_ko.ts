@@ -151,8 +151,10 @@
         <translation>알람 설정</translation>
     </message>
     <message>
-        <source>Double click the memo to pause scrolling. After an alarm it stays red until clicked.</source>
-        <translation>메모를 중지하려면 메모장을 더블클릭하세요. 알람 후에는 클릭할 때까지 빨간색으로 남습니다.</translation>
+        <source>Double click the memo to pause scrolling
+After an alarm it stays red until clicked</source>
+        <translation>메모를 중지하려면 메모장을 더블클릭하세요.
+알람 후에는 클릭할 때까지 빨간색으로 남습니다</translation>
     </message>
     <message>
         <source>Disable All Networking</source>

@@ -39,7 +39,7 @@ constexpr CaptionRow kBoardPageRows[] = {
     {"Memo%1",
      QT_TRANSLATE_NOOP(
          "Captions",
-         "Double click the memo to pause scrolling. After an alarm it stays red until clicked."),
+         "Double click the memo to pause scrolling\nAfter an alarm it stays red until clicked"),
      Target::Hint},
 };
 

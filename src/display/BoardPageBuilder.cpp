@@ -116,7 +116,7 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
     layout->addWidget(c.memoTitle);
     c.memo = tagged(new BoardMemo(box), "Memo" + n(board), board);
     c.memo->setToolTip(
-        "Double click the memo to pause scrolling. After an alarm it stays red until clicked.");
+        "Double click the memo to pause scrolling\nAfter an alarm it stays red until clicked");
     layout->addWidget(c.memo);
     return box;
 }
