@@ -1,10 +1,10 @@
 #include "app/CommandLineHelp.h"
 
+#include "ProgramIdentity.h"
+
 namespace nimbar {
 
 namespace {
-
-constexpr char kVersion[] = "2.0.2";
 
 QString helpText(BuildKind kind) {
     const QString name = programName(kind);
@@ -40,7 +40,7 @@ std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& argu
         if (arguments[i] == "--help" || arguments[i] == "-h")
             return helpText(kind);
         if (arguments[i] == "--version")
-            return programName(kind) + " Ver " + kVersion + '\n';
+            return programName(kind) + " Ver " + kProgramVersion + '\n';
     }
     return std::nullopt;
 }

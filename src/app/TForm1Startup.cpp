@@ -5,6 +5,8 @@
 
 #include "app/DirectoryListBox.h"
 
+#include "ProgramIdentity.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,7 +27,7 @@ void TForm1::TimerSTimer() {
     fillPortCombos();
     for (BoardRuntime& runtime : m_runtimes)
         runtime.modelClass = 0;
-    setWindowTitle(programName(m_kind) + " Ver 2.0.2");
+    setWindowTitle(programName(m_kind) + " Ver " + kProgramVersion);
 
     if (m_kind == BuildKind::Logger)
         startLogger();

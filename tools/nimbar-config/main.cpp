@@ -8,6 +8,8 @@
 #include "app/RecordText.h"
 #include "app/SettingsFile.h"
 
+#include "ProgramIdentity.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -26,7 +28,10 @@ constexpr char kUsage[] =
     "V K R J S T B (every channel of the board). The reference supply is set to 5 V.\n"
     "With --client it writes a Tessel5610 settings file instead (no boards).\n"
     "DIR must fit the record: at most 80 bytes in code page 949; one inside the home is\n"
-    "stored as ~/..., a relative one is taken from the folder of the settings file.\n";
+    "stored as ~/..., a relative one is taken from the folder of the settings file.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the version\n";
 
 int fail(const QString& message) {
     std::fprintf(stderr, "nimbar-config: %s\n", qPrintable(message));
@@ -40,6 +45,10 @@ int main(int argc, char** argv) {
     QStringList args = application.arguments().mid(1);
     if (args.contains("--help")) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (args.contains("--version")) {
+        std::printf("nimbar-config Ver %s\n", kProgramVersion);
         return 0;
     }
     QString out;
