@@ -60,6 +60,8 @@ struct PipelineFixture : WindowFixture {
         char buffer[180] = {};
         std::memcpy(buffer, line.constData(), std::min<qsizetype>(line.size(), 179));
         window->ProcessLine(board, buffer);
+        // The files are written off the tick: what the line wrote is read right after.
+        window->recordingWriter().waitForIdle();
     }
 
     QString dataDir() const { return window->dataDirectory(); }
