@@ -245,6 +245,7 @@ private slots:
         QCOMPARE(recorded, 3); // ticks 0, 5 and 10
         QCOMPARE(f.find<LiveChart>("Chart1")->pointCount(), 3);
         QCOMPARE(f.find<BoardMemo>("Memo1")->blockCount(), 3);
+        QVERIFY(w.recordingWriter().waitForIdle());
         QCOMPARE(QFileInfo(r.filePath).size(), 544 + 3 * 80);
         // Listeners see every line, and as records exactly what the file holds.
         QCOMPARE(lines.size(), 11);
