@@ -4,7 +4,9 @@
 // tick's due time, as a timer would run it, until the tick returns.
 //
 // The files go in the current directory: run it on the disk that holds the data. The load is
-// NIMBAR_BENCH_LOAD_MB megabytes (2048 unless set) written by dd with conv=fdatasync.
+// dd writing NIMBAR_BENCH_LOAD_MB megabytes (2048 unless set) with conv=fdatasync, started again
+// as it ends until NIMBAR_BENCH_LOAD_SECONDS (20 unless set) have passed, so that there are
+// enough ticks for a 99th percentile.
 #include "recording/RecordingWriter.h"
 
 #include <QCoreApplication>
@@ -34,7 +36,9 @@ double percentile(std::vector<double> values, double fraction) {
 void tickLatenessUnderWriteLoad(benchmark::State& state) {
     const bool viaWriter = state.range(0) == 1;
     const auto interval = std::chrono::milliseconds(state.range(1));
-    const QByteArray loadMb = qEnvironmentVariable("NIMBAR_BENCH_LOAD_MB", "2048").toLatin1();
+    const QString loadMb = qEnvironmentVariable("NIMBAR_BENCH_LOAD_MB", "2048");
+    const auto loadTime =
+        std::chrono::seconds(qEnvironmentVariable("NIMBAR_BENCH_LOAD_SECONDS", "20").toInt());
     for (auto _ : state) {
         QTemporaryDir dir(QDir::currentPath() + "/tick-bench-XXXXXX");
         const nimbar::RecordingHeader header =
@@ -47,17 +51,28 @@ void tickLatenessUnderWriteLoad(benchmark::State& state) {
         nimbar::RecordingWriter writer;
 
         QProcess load;
-        load.start("dd", {"if=/dev/zero", "of=" + dir.filePath("load.bin"), "bs=1M",
-                          "count=" + QString(loadMb), "conv=fdatasync"});
-        if (!load.waitForStarted()) {
+        const auto startLoad = [&] {
+            load.start("dd", {"if=/dev/zero", "of=" + dir.filePath("load.bin"), "bs=1M",
+                              "count=" + loadMb, "conv=fdatasync"});
+            return load.waitForStarted();
+        };
+        if (!startLoad()) {
             state.SkipWithError("dd did not start");
             return;
         }
         std::vector<double> lateness;
-        int lost = 0, mostQueued = 0;
+        int lost = 0, mostQueued = 0, loads = 1;
         std::array<double, nimbar::kChannelCount> values{};
         const Clock::time_point start = Clock::now();
-        for (int tick = 1; !load.waitForFinished(0); ++tick) {
+        const auto loading = [&] {
+            if (!load.waitForFinished(0))
+                return true;
+            if (Clock::now() - start >= loadTime || !startLoad())
+                return false;
+            ++loads;
+            return true;
+        };
+        for (int tick = 1; loading(); ++tick) {
             const Clock::time_point due = start + tick * interval;
             std::this_thread::sleep_until(due);
             const double time = 1.0 + tick / 86400.0;
@@ -86,6 +101,7 @@ void tickLatenessUnderWriteLoad(benchmark::State& state) {
         state.counters["missing"] = double(qint64(lateness.size()) * nimbar::kBoardCount - written);
         state.counters["queued_max"] = mostQueued;
         state.counters["drain_ms"] = drainMs;
+        state.counters["loads"] = loads;
         state.counters["load_s"] = std::chrono::duration<double>(loadEnd - start).count();
     }
 }
