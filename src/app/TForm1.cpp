@@ -31,6 +31,12 @@ TForm1::TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent)
     createNetwork();
     connectHandlers();
     connect(&m_feed, &LiveFeed::userNotice, this, &TForm1::ShowStatus);
+    connect(&m_writer, &RecordingWriter::recordLost, this, &TForm1::reportLostRecord);
+    connect(&m_writer, &RecordingWriter::queueFull, this, [this](int capacity) {
+        ShowStatus(tr("Records are being lost: the disk has not kept up and %1 records are "
+                      "waiting to be written.")
+                       .arg(capacity));
+    });
     FormCreate();
 }
 

@@ -14,6 +14,7 @@
 #include "net/ClientPageBuilder.h"
 #include "processing/BoardRuntime.h"
 #include "processing/ChannelConversion.h"
+#include "recording/RecordingWriter.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -70,6 +71,8 @@ public:
 
     // The live data for listeners that are not windows (web side, broker publisher).
     LiveFeed& liveFeed() { return m_feed; }
+    // Where the recording files are written, off the tick; tests wait for it before reading them.
+    RecordingWriter& recordingWriter() { return m_writer; }
 
     void setPrompts(std::unique_ptr<UserPrompts> prompts);
     void ShowStatus(const QString& text);
@@ -220,6 +223,8 @@ private:
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
+    // Waits for the recording writer at shutdown; records it could not write are said.
+    void drainRecording();
     void publishLine(int board, const QDateTime& time, double timeValue, bool recorded);
     void publishBoard(int board);
     void applyOutputDecision(int board, const OutputBoxDecision& decision);
@@ -244,6 +249,7 @@ private:
     ProgramPaths m_paths;
     ExceptionLog m_exceptionLog;
     LiveFeed m_feed;
+    RecordingWriter m_writer;
     std::unique_ptr<UserPrompts> m_prompts;
 
     BoardConfigs m_boards{};

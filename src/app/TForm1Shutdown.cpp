@@ -83,6 +83,8 @@ bool TForm1::shutdownLogger() {
     m_clientPage.listMemo->clear();
     m_server->clearClientList();
     m_server->closeAll();
+    // Last: outputs off and clients told without waiting for a slow disk.
+    drainRecording();
     return saved;
 }
 
@@ -91,7 +93,20 @@ bool TForm1::shutdownClient() {
         return true;
     m_timer2.stop();
     m_client->closeAll();
-    return saveClientSettingsRecord();
+    const bool saved = saveClientSettingsRecord();
+    drainRecording();
+    return saved;
+}
+
+void TForm1::drainRecording() {
+    const int left = m_writer.drain();
+    if (left == 0)
+        return;
+    const QString text =
+        tr("%1 records could not be written before the program ended: the disk did not answer.")
+            .arg(left);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    m_exceptionLog.append("RecordingWriter", text);
 }
 
 QString TForm1::settingsNotSavedText() const {

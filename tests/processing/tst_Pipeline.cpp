@@ -60,6 +60,8 @@ struct PipelineFixture : WindowFixture {
         char buffer[180] = {};
         std::memcpy(buffer, line.constData(), std::min<qsizetype>(line.size(), 179));
         window->ProcessLine(board, buffer);
+        // The files are written off the tick: what the line wrote is read right after.
+        window->recordingWriter().waitForIdle();
     }
 
     QString dataDir() const { return window->dataDirectory(); }
@@ -243,6 +245,7 @@ private slots:
         QCOMPARE(recorded, 3); // ticks 0, 5 and 10
         QCOMPARE(f.find<LiveChart>("Chart1")->pointCount(), 3);
         QCOMPARE(f.find<BoardMemo>("Memo1")->blockCount(), 3);
+        QVERIFY(w.recordingWriter().waitForIdle());
         QCOMPARE(QFileInfo(r.filePath).size(), 544 + 3 * 80);
         // Listeners see every line, and as records exactly what the file holds.
         QCOMPARE(lines.size(), 11);
