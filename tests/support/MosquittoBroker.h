@@ -14,7 +14,8 @@
 class MosquittoBroker {
 public:
     // passwordFile: a mosquitto_passwd file that the broker asks for; empty allows anyone.
-    explicit MosquittoBroker(const QString& passwordFile = {}) {
+    // startNow false: the port is chosen, the broker waits for start().
+    explicit MosquittoBroker(const QString& passwordFile = {}, bool startNow = true) {
         QTcpServer probe;
         probe.listen(QHostAddress::LocalHost, 0);
         m_port = probe.serverPort();
@@ -33,7 +34,8 @@ public:
                                       : "allow_anonymous false\npassword_file " + passwordFile)
                              .toUtf8());
         config.close();
-        start();
+        if (startNow)
+            start();
     }
     ~MosquittoBroker() { stop(); }
 
