@@ -49,7 +49,7 @@ void MqttPublisher::recordWritten(const LiveLine& line) {
     for (int ch = 0; ch < kChannelCount; ++ch)
         if (line.valid[ch])
             event.validMask |= static_cast<std::uint16_t>(1u << ch);
-    m_session->post(event);
+    post(event);
 }
 
 void MqttPublisher::alarmChanged(const AlarmChange& change) {
@@ -61,7 +61,22 @@ void MqttPublisher::alarmChanged(const AlarmChange& change) {
     event.msecs = change.time.toMSecsSinceEpoch();
     event.values[0] = change.value;
     event.values[1] = change.limit;
+    post(event);
+}
+
+void MqttPublisher::post(const MqttEvent& event) {
     m_session->post(event);
+    // The boards' records of one tick go to the session together, at the end of the tick.
+    if (m_flushQueued)
+        return;
+    m_flushQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_flushQueued = false;
+            m_session->flush();
+        },
+        Qt::QueuedConnection);
 }
 
 void MqttPublisher::announceBoard(int b) {

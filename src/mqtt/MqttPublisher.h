@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/LiveFeed.h"
+#include "mqtt/MqttEvent.h"
 #include "mqtt/MqttNotice.h"
 #include "mqtt/MqttSettings.h"
 
@@ -34,12 +35,14 @@ private:
     void alarmChanged(const AlarmChange& change);
     void noticeArrived(const MqttNotice& notice);
     void becomeReady();
+    void post(const MqttEvent& event);
 
     QPointer<LiveFeed> m_feed; // may go before this listener at shutdown
     MqttSettings m_settings;
     QString m_node;
     std::array<std::uint16_t, kBoardCount> m_announced{}; // discovery configs sent, per channel
     bool m_ready = false;
+    bool m_flushQueued = false;
     QList<MqttNotice> m_waiting;
     std::unique_ptr<MqttSession> m_session; // last: stopped first
 };

@@ -39,14 +39,19 @@ public:
     MqttSession(const MqttSession&) = delete;
     MqttSession& operator=(const MqttSession&) = delete;
 
-    // Any thread; takes a mutex for a moment and never waits on the broker.
+    // Any thread; takes a mutex for a moment and never waits on the broker. The session sees
+    // what was posted at its next wake-up: call flush() after a batch (the records of one tick),
+    // so that the batch costs the session's thread one wake-up.
     void post(const MqttEvent& event);
+    void flush();
     // A retained message sent at every connect and now if connected; an empty payload removes
     // it from the broker and from the session.
     void setRetained(const QByteArray& topic, const QByteArray& payload);
 
     // Records and alarm events the broker has acknowledged so far.
     std::uint64_t acknowledgedCount() const { return m_acknowledgedCount.load(); }
+    // The CPU time the session's thread has used, in seconds (benchmarks, diagnostics).
+    double threadCpuSeconds();
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -87,6 +92,7 @@ private:
     Clock::time_point m_nextAttempt;
     Clock::time_point m_connackDeadline;
     std::chrono::seconds m_backoff{1};
+    bool m_stopping = false;
     bool m_everConnected = false;
     bool m_down = false; // an outage has been told and not yet its end
     std::uint64_t m_dropped = 0;

@@ -73,6 +73,7 @@ private slots:
         MqttSession session(settingsFor("127.0.0.1", broker.port(), "late"), log.sink());
         for (int i = 1; i <= 50; ++i)
             session.post(record(i));
+        session.flush();
         QVERIFY(log.waitFor(MqttNotice::Kind::CannotReach));
         QTest::qWait(3500); // tries at 1 s and 3 s: still told once
         QCOMPARE(log.kinds(), QList{MqttNotice::Kind::CannotReach});
