@@ -90,6 +90,29 @@ private slots:
         QTRY_COMPARE(session.acknowledgedCount(), 50u);
     }
 
+    void homeAssistantGetsItsDiscoveryAgainWhenItRestarts() {
+        MosquittoBroker broker;
+        MqttSettings settings = settingsFor("127.0.0.1", broker.port(), "ha");
+        settings.homeAssistant = true;
+        NoticeLog log;
+        MqttSession session(settings, log.sink());
+        const QByteArray topic = "homeassistant/sensor/ha/A_ch1/config";
+        session.setRetained(topic, R"({"name":"CH1"})");
+        QVERIFY(log.waitFor(MqttNotice::Kind::Connected));
+        MqttSubscriber subscriber(broker.port(), "ha-watch", "homeassistant/sensor/#");
+        QVERIFY(subscriber.waitFor(topic, [](const auto& m) { return m.retained; }));
+
+        QProcess announce;
+        announce.start("mosquitto_pub", {"-p", QString::number(broker.port()), "-t",
+                                         "homeassistant/status", "-m", "online"});
+        if (!announce.waitForFinished(10000) || announce.exitCode() != 0)
+            QSKIP("mosquitto_pub is not available (scripts/setup installs it)");
+        QVERIFY(subscriber.waitFor(topic, [](const auto& m) { return !m.retained; }));
+        // A sensor given up is removed from the broker.
+        session.setRetained(topic, {});
+        QVERIFY(subscriber.waitFor(topic, [](const auto& m) { return m.payload.isEmpty(); }));
+    }
+
     void peersThatAreNoBrokerAreToldApart() {
         NoticeLog unknown;
         MqttSession lookup(settingsFor("no-such-host.invalid", 1883, "a"), unknown.sink());
