@@ -35,6 +35,9 @@ QString ProgramPaths::portMap() const {
 QString ProgramPaths::reportPicture() const {
     return file("temp.bmp");
 }
+QString ProgramPaths::mqttSettings() const {
+    return file(programName(m_kind) + ".mqtt");
+}
 
 QByteArray ProgramPaths::defaultDataDirText() const {
     const QString folder = m_kind == BuildKind::Logger ? "Nimbar" : "Tessel";

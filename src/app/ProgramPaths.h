@@ -22,6 +22,8 @@ public:
     QString alarmSound() const;
     QString portMap() const;
     QString reportPicture() const;
+    QString mqttSettings() const; // the broker publisher's keys, a text file
+    BuildKind kind() const { return m_kind; }
 
     // The data directory that a new settings record names, in the record's encoding. On Linux
     // it is "~/Nimbar" ("~/Tessel"), expanded at start-up, so that it fits every home.
