@@ -8,12 +8,9 @@ namespace {
 
 QString mqttHelp(BuildKind kind) {
     return QString(
-               "  --mqtt URL      publish every record to the MQTT broker at mqtt://host[:port]
-"
-               "                  or mqtts://host[:port]; more keys in %1.mqtt
-"
-               "  --mqtt-topic PREFIX  the topics' prefix (default %2/<host name>)
-")
+               "  --mqtt URL      publish every record to the MQTT broker at mqtt://host[:port]\n"
+               "                  or mqtts://host[:port]; more keys in %1.mqtt\n"
+               "  --mqtt-topic PREFIX  the topics' prefix (default %2/<host name>)\n")
         .arg(programName(kind), kind == BuildKind::Logger ? "nimbar" : "tessel");
 }
 
