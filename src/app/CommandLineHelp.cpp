@@ -34,6 +34,10 @@ QString helpText(BuildKind kind) {
 
 } // namespace
 
+const char* programVersion() {
+    return kVersion;
+}
+
 std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& arguments) {
     // The program's own name comes first; the options stop at a lone "--".
     for (qsizetype i = 1; i < arguments.size() && arguments[i] != "--"; ++i) {
