@@ -20,18 +20,52 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Time steps taken from the start of each file to learn the recording interval.
 constexpr int kStepsPerFile = 64;
 
-struct Extreme {
-    double minimum = kInfinity;
-    double maximum = -kInfinity;
-    double minimumTime = 0.0;
-    double maximumTime = 0.0;
-};
-
+// The extremes of each channel kept side by side, so that a record's channels are compared
+// together.
 struct Bucket {
     qint64 records = 0;
     double first = kInfinity; // its earliest and latest record
     double last = -kInfinity;
-    std::array<Extreme, kChannelCount> channels{};
+    double minimum[kChannelCount];
+    double maximum[kChannelCount];
+    double minimumTime[kChannelCount];
+    double maximumTime[kChannelCount];
+
+    Bucket() {
+        std::fill(std::begin(minimum), std::end(minimum), kInfinity);
+        std::fill(std::begin(maximum), std::end(maximum), -kInfinity);
+        std::fill(std::begin(minimumTime), std::end(minimumTime), 0.0);
+        std::fill(std::begin(maximumTime), std::end(maximumTime), 0.0);
+    }
+};
+
+// What one lane of a channel's run gathers: sums about the shift, and extremes (strictly
+// beyond the bucket's, so that the earliest record keeps a tie) with their records.
+struct Lane {
+    double minimum;
+    double maximum;
+    double sum = 0.0;
+    double squares = 0.0;
+    qint64 valid = 0;
+    qsizetype minimumAt = -1;
+    qsizetype maximumAt = -1;
+
+    void take(double v, double shift, qsizetype record) {
+        if (v == InvalidValue)
+            return;
+        const double d = v - shift;
+        sum += d;
+        squares += d * d;
+        ++valid;
+        if (v < minimum) {
+            minimum = v;
+            minimumAt = record;
+        }
+        if (v > maximum) {
+            maximum = v;
+            maximumAt = record;
+        }
+    }
 };
 
 // The files worth reading and the span that their first and last records give.
@@ -39,6 +73,8 @@ struct Plan {
     std::vector<int> files;
     double first = kInfinity;
     double last = -kInfinity;
+    // The first record's values: the statistics' sums are taken about them.
+    std::array<double, kChannelCount> typical{};
 };
 
 void widen(double& first, double& last, double t) {
@@ -65,10 +101,17 @@ Plan planFiles(const QStringList& paths, const RecordingLayout& layout,
         const qint64 records = (file.size() - layout.headerSize) / layout.recordSize;
         if (records <= 0)
             continue;
-        char time[8];
-        if (file.read(time, 8) != 8)
+        const QByteArray record = file.read(layout.recordSize);
+        if (record.size() != layout.recordSize)
             continue;
-        widen(plan.first, plan.last, recordTime(time));
+        widen(plan.first, plan.last, recordTime(record.constData()));
+        if (plan.files.empty())
+            for (int slot = 0; slot < layout.valueSlots; ++slot) {
+                const double v = recordValue(record.constData(), slot);
+                plan.typical[static_cast<std::size_t>(slot)] =
+                    std::isfinite(v) && v != InvalidValue ? v : 0.0;
+            }
+        char time[8];
         if (file.seek(layout.headerSize + (records - 1) * layout.recordSize) &&
             file.read(time, 8) == 8)
             widen(plan.first, plan.last, recordTime(time));
@@ -80,39 +123,48 @@ Plan planFiles(const QStringList& paths, const RecordingLayout& layout,
 class AutoLoader {
 public:
     AutoLoader(const RecordingLayout& layout, BrowserDataSet& chart, const LoadOptions& options,
-               const LoadPump& pump, double first, double last)
+               const LoadPump& pump, const Plan& plan)
         : m_chart(chart), m_options(options), m_pump(pump), m_chunks(layout.recordSize),
           m_channels(chart.channelCount), m_buckets(static_cast<std::size_t>(bucketCount())),
-          m_first(first) {
-        const double width = last - first;
+          m_first(std::max(plan.first, options.window.from)), m_shift(plan.typical) {
+        const double width = std::min(plan.last, options.window.to) - m_first;
         m_scale = width > 0 ? static_cast<double>(m_buckets.size()) / width : 0.0;
-        m_keeping = true;
     }
 
     // False when the pump stopped the load.
     bool readFile(QFile& file, TimeWindow& span) {
         m_haveStep = false;
         m_steps = 0;
-        return m_chunks.forEach(file, [&](const char* record) { return take(record, span); });
+        return m_chunks.forEachChunk(file, [&](const char* records, qsizetype count) {
+            return takeChunk(records, count, span);
+        });
     }
 
     qint64 records() const { return m_records; }
 
     void finish() {
+        m_records = 0;
+        double first = kInfinity;
+        double last = -kInfinity;
+        for (const Bucket& bucket : m_buckets) {
+            m_records += bucket.records;
+            first = std::min(first, bucket.first);
+            last = std::max(last, bucket.last);
+        }
+        const bool envelope = m_options.pointLimit > 0 && m_records > m_options.pointLimit;
         const double threshold = breakThreshold(m_stepSamples);
-        if (m_keeping)
-            putEveryRecord(threshold);
-        else
+        if (envelope)
             putEnvelope(threshold);
+        else
+            putEveryRecord(threshold);
         std::sort(m_chart.breaks.begin(), m_chart.breaks.end());
         RangeSummary summary;
         summary.records = m_records;
-        summary.firstX = m_records > 0 ? xOf(m_firstTime) : 0.0;
-        summary.lastX = m_records > 0 ? xOf(m_lastTime) : 0.0;
-        summary.envelope = !m_keeping;
+        summary.firstX = m_records > 0 ? xOf(first) : 0.0;
+        summary.lastX = m_records > 0 ? xOf(last) : 0.0;
+        summary.envelope = envelope;
         for (int i = 0; i < m_channels; ++i)
-            summary.channels[static_cast<std::size_t>(i)] =
-                m_statistics[static_cast<std::size_t>(i)].result();
+            summary.channels[static_cast<std::size_t>(i)] = statistics(i);
         m_chart.summary = summary;
     }
 
@@ -129,56 +181,140 @@ private:
         return f >= static_cast<double>(last) ? last : static_cast<std::size_t>(f);
     }
 
-    bool take(const char* record, TimeWindow& span) {
-        if (++m_pumpCount >= kRecordsPerPump) {
-            m_pumpCount = 0;
-            if (m_pump && !m_pump())
-                return false;
+    // Takes the records of a chunk in runs that fall in one bucket (a week's bucket holds
+    // hundreds of consecutive records), so each channel of a run is gathered in registers.
+    bool takeChunk(const char* records, qsizetype count, TimeWindow& span) {
+        const int size = m_chunks.recordSize();
+        qsizetype j = 0;
+        while (j < count) {
+            if (m_pumpCount >= kRecordsPerPump) {
+                m_pumpCount = 0;
+                if (m_pump && !m_pump())
+                    return false;
+            }
+            const double t = recordTime(records + j * size);
+            if (!std::isfinite(t) || !m_options.window.contains(t)) {
+                ++j;
+                ++m_pumpCount;
+                continue;
+            }
+            const std::size_t b = bucketOf(t);
+            Bucket& bucket = m_buckets[b];
+            // The run: consecutive records of this bucket, at most a pump's worth.
+            const qsizetype end = std::min(count, j + (kRecordsPerPump - m_pumpCount));
+            qsizetype k = j;
+            double first = t;
+            double last = t;
+            for (; k < end; ++k) {
+                const double u = recordTime(records + k * size);
+                if (k > j &&
+                    (!std::isfinite(u) || !m_options.window.contains(u) || bucketOf(u) != b))
+                    break;
+                first = std::min(first, u);
+                last = std::max(last, u);
+                if (m_steps < kStepsPerFile)
+                    sampleStep(u);
+            }
+            m_pumpCount += static_cast<int>(k - j);
+            bucket.records += k - j;
+            bucket.first = std::min(bucket.first, first);
+            bucket.last = std::max(bucket.last, last);
+            span.from = std::min(span.from, first);
+            span.to = std::max(span.to, last);
+            takeChannels(records, j, k, bucket);
+            if (m_keeping)
+                keep(records, j, k);
+            j = k;
         }
-        const double t = recordTime(record);
-        if (!std::isfinite(t) || !m_options.window.contains(t))
-            return true;
-        if (m_haveStep && m_steps < kStepsPerFile && t > m_previous) {
+        return true;
+    }
+
+    void sampleStep(double t) {
+        if (m_haveStep && t > m_previous) {
             m_stepSamples.push_back(t - m_previous);
             ++m_steps;
         }
         m_previous = t;
         m_haveStep = true;
-        widen(span.from, span.to, t);
-        widen(m_firstTime, m_lastTime, t);
-        ++m_records;
+    }
 
-        Bucket& bucket = m_buckets[bucketOf(t)];
-        ++bucket.records;
-        widen(bucket.first, bucket.last, t);
-        double values[kChannelCount];
-        for (int i = 0; i < m_channels; ++i) {
-            const double v = recordValue(record, i);
-            values[i] = v;
-            m_statistics[static_cast<std::size_t>(i)].add(v);
-            if (v == InvalidValue)
-                continue;
-            Extreme& e = bucket.channels[static_cast<std::size_t>(i)];
-            if (v < e.minimum) {
-                e.minimum = v;
-                e.minimumTime = t;
+    // Channels of a run two at a time: each pass gathers two independent channels, so neither
+    // waits on the other's sums, and every record is visited half as often.
+    void takeChannels(const char* records, qsizetype from, qsizetype to, Bucket& bucket) {
+        const int size = m_chunks.recordSize();
+        int channel = 0;
+        for (; channel + 2 <= m_channels; channel += 2) {
+            Lane a{bucket.minimum[channel], bucket.maximum[channel]};
+            Lane b{bucket.minimum[channel + 1], bucket.maximum[channel + 1]};
+            const double shiftA = m_shift[static_cast<std::size_t>(channel)];
+            const double shiftB = m_shift[static_cast<std::size_t>(channel + 1)];
+            const char* value = records + from * size + 8 + 8 * channel;
+            for (qsizetype r = from; r < to; ++r, value += size) {
+                a.take(qFromLittleEndian<double>(value), shiftA, r);
+                b.take(qFromLittleEndian<double>(value + 8), shiftB, r);
             }
-            if (v > e.maximum) {
-                e.maximum = v;
-                e.maximumTime = t;
-            }
+            merge(a, channel, records, bucket);
+            merge(b, channel + 1, records, bucket);
         }
-        if (m_keeping) {
-            if (m_options.pointLimit > 0 && m_records > m_options.pointLimit) {
+        if (channel < m_channels) {
+            Lane a{bucket.minimum[channel], bucket.maximum[channel]};
+            const double shift = m_shift[static_cast<std::size_t>(channel)];
+            const char* value = records + from * size + 8 + 8 * channel;
+            for (qsizetype r = from; r < to; ++r, value += size)
+                a.take(qFromLittleEndian<double>(value), shift, r);
+            merge(a, channel, records, bucket);
+        }
+    }
+
+    void merge(const Lane& lane, int channel, const char* records, Bucket& bucket) {
+        const int size = m_chunks.recordSize();
+        const auto i = static_cast<std::size_t>(channel);
+        m_sum[i] += lane.sum;
+        m_squares[i] += lane.squares;
+        m_valid[i] += lane.valid;
+        if (lane.minimumAt >= 0) {
+            bucket.minimum[i] = lane.minimum;
+            bucket.minimumTime[i] = recordTime(records + lane.minimumAt * size);
+        }
+        if (lane.maximumAt >= 0) {
+            bucket.maximum[i] = lane.maximum;
+            bucket.maximumTime[i] = recordTime(records + lane.maximumAt * size);
+        }
+    }
+
+    void keep(const char* records, qsizetype from, qsizetype to) {
+        const int size = m_chunks.recordSize();
+        for (qsizetype r = from; r < to; ++r) {
+            if (m_options.pointLimit > 0 && ++m_kept > m_options.pointLimit) {
                 m_keeping = false;
                 m_keptTimes = {};
                 m_keptValues = {};
-            } else {
-                m_keptTimes.push_back(t);
-                m_keptValues.insert(m_keptValues.end(), values, values + m_channels);
+                return;
             }
+            const char* record = records + r * size;
+            m_keptTimes.push_back(recordTime(record));
+            for (int i = 0; i < m_channels; ++i)
+                m_keptValues.push_back(recordValue(record, i));
         }
-        return true;
+    }
+
+    SeriesStatistics statistics(int channel) const {
+        const auto i = static_cast<std::size_t>(channel);
+        SeriesStatistics s;
+        s.count = m_valid[i];
+        if (s.count == 0)
+            return s;
+        s.minimum = kInfinity;
+        s.maximum = -kInfinity;
+        for (const Bucket& bucket : m_buckets) {
+            s.minimum = std::min(s.minimum, bucket.minimum[i]);
+            s.maximum = std::max(s.maximum, bucket.maximum[i]);
+        }
+        const double mean = m_sum[i] / static_cast<double>(s.count);
+        s.mean = m_shift[i] + mean;
+        const double q = m_squares[i] / static_cast<double>(s.count) - mean * mean;
+        s.standardDeviation = q > 0 ? std::sqrt(q) : 0.0;
+        return s;
     }
 
     void putEveryRecord(double threshold) {
@@ -226,24 +362,23 @@ private:
     // order they were recorded, or a gap when the channel has no valid value there.
     void putExtremes(const Bucket& bucket, int channel) {
         BrowserSeries& s = m_chart.series[static_cast<std::size_t>(channel)];
-        const Extreme& e = bucket.channels[static_cast<std::size_t>(channel)];
+        const auto i = static_cast<std::size_t>(channel);
         const auto put = [&](double t, double v) {
             s.x.push_back(xOf(t));
             s.y.push_back(v);
         };
-        const bool valid = e.minimum <= e.maximum;
-        if (!valid) {
+        if (!(bucket.minimum[i] <= bucket.maximum[i])) {
             put(bucket.first, InvalidValue);
             if (bucket.records > 1)
                 put(bucket.last, InvalidValue);
         } else if (bucket.records == 1) {
-            put(e.minimumTime, e.minimum);
-        } else if (e.minimumTime <= e.maximumTime) {
-            put(e.minimumTime, e.minimum);
-            put(e.maximumTime, e.maximum);
+            put(bucket.minimumTime[i], bucket.minimum[i]);
+        } else if (bucket.minimumTime[i] <= bucket.maximumTime[i]) {
+            put(bucket.minimumTime[i], bucket.minimum[i]);
+            put(bucket.maximumTime[i], bucket.maximum[i]);
         } else {
-            put(e.maximumTime, e.maximum);
-            put(e.minimumTime, e.minimum);
+            put(bucket.maximumTime[i], bucket.maximum[i]);
+            put(bucket.minimumTime[i], bucket.minimum[i]);
         }
     }
 
@@ -256,11 +391,13 @@ private:
     double m_first;
     double m_scale = 0.0;
     int m_pumpCount = 0;
-
     qint64 m_records = 0;
-    double m_firstTime = kInfinity;
-    double m_lastTime = -kInfinity;
-    std::array<StatisticsAccumulator, kChannelCount> m_statistics{};
+
+    // Sums about a typical value, per channel.
+    std::array<double, kChannelCount> m_shift;
+    std::array<double, kChannelCount> m_sum{};
+    std::array<double, kChannelCount> m_squares{};
+    std::array<qint64, kChannelCount> m_valid{};
 
     bool m_haveStep = false;
     double m_previous = 0.0;
@@ -268,6 +405,7 @@ private:
     std::vector<double> m_stepSamples;
 
     bool m_keeping = true;
+    qint64 m_kept = 0;
     std::vector<double> m_keptTimes;
     std::vector<double> m_keptValues;
 };
@@ -279,9 +417,7 @@ LoadReport LoadAutomatic(const QStringList& paths, const RecordingLayout& layout
     LoadReport report;
     report.spans.assign(static_cast<std::size_t>(paths.size()), TimeWindow{kInfinity, -kInfinity});
     const Plan plan = planFiles(paths, layout, options);
-    const double first = std::max(plan.first, options.window.from);
-    const double last = std::min(plan.last, options.window.to);
-    AutoLoader loader(layout, chart, options, pump, first, last);
+    AutoLoader loader(layout, chart, options, pump, plan);
     for (int i : plan.files) {
         QFile file(paths[i]);
         if (!file.open(QIODevice::ReadOnly) || !headerMatches(file.read(layout.headerSize), layout))

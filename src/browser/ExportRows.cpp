@@ -80,7 +80,13 @@ void ExportRowWriter::append(QByteArray& out, double x, const double* values) {
     } else {
         m_xText.clear();
         m_x.append(m_xText, x);
-        out.append(m_xText.trimmed());
+        qsizetype from = 0;
+        qsizetype to = m_xText.size();
+        while (from < to && m_xText[from] == ' ')
+            ++from;
+        while (to > from && m_xText[to - 1] == ' ')
+            --to;
+        out.append(m_xText.constData() + from, to - from);
         for (int i = 0; i < m_channels; ++i)
             appendCsvValue(out, values[i]);
     }

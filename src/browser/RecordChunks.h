@@ -28,6 +28,26 @@ public:
 
     int recordSize() const { return m_recordSize; }
 
+    // Calls visit(records, count) for each chunk of whole records read, until visit returns
+    // false. A final fragment of a record still being written is no record. Returns false
+    // when visit stopped it.
+    template <typename Visit> bool forEachChunk(QIODevice& file, Visit&& visit) {
+        char* chunk = m_buffer.data();
+        qsizetype filled = 0;
+        for (;;) {
+            const qint64 got = file.read(chunk + filled, m_buffer.size() - filled);
+            filled += qMax<qint64>(got, 0);
+            const qsizetype whole = filled - filled % m_recordSize;
+            if (whole > 0 && !visit(static_cast<const char*>(chunk), whole / m_recordSize))
+                return false;
+            const qsizetype rest = filled - whole;
+            std::memmove(chunk, chunk + whole, static_cast<std::size_t>(rest));
+            filled = rest;
+            if (got <= 0)
+                return true;
+        }
+    }
+
     // Calls visit(record) for each whole record from the file's position on, at most limit of
     // them (all when negative), until visit returns false. A final fragment of a record still
     // being written is no record. Returns false when visit stopped it.

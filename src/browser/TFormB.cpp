@@ -306,6 +306,11 @@ void TFormB::connectHandlers() {
             m_detailTimer->start();
     });
     connect(m_detailTimer, &QTimer::timeout, this, [this] { LoadDetail(); });
+    // Without Auto a zoom only zooms.
+    connect(m_autoSubsampling, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on)
+            m_detail.clear();
+    });
     connect(m_drives, &QComboBox::textActivated, m_directories, &DirectoryListBox::setDirectory);
     connect(m_directories, &DirectoryListBox::directoryChanged, this,
             [this] { refreshFileList(); });
