@@ -356,10 +356,12 @@ void TFormB::applyKoreanCaptions() {
     const QList<QRadioButton*> items = m_xMode->findChildren<QRadioButton*>();
     for (int i = 0; i < items.size() && i < 3; ++i)
         items[i]->setText(koreanText(kXModeItems[i]));
-    // Month and day names of the date pickers' calendars.
+    // The date pickers' calendars name months and days in Korean, and the dates read in
+    // Korean order.
     const QLocale korean(QLocale::Korean, QLocale::SouthKorea);
     for (QDateEdit* picker : {m_startDate, m_endDate}) {
         picker->setLocale(korean);
+        picker->setDisplayFormat("yyyy. M. d.");
         picker->calendarWidget()->setLocale(korean);
     }
 }

@@ -379,6 +379,8 @@ private slots:
             const QCalendarWidget* calendar = w.find<QDateEdit>(name)->calendarWidget();
             QCOMPARE(calendar->locale().language(), QLocale::Korean);
             QCOMPARE(calendar->locale().monthName(3), QString("3월"));
+            QCOMPARE(w.find<QDateEdit>(name)->text(),
+                     w.find<QDateEdit>(name)->date().toString("yyyy. M. d."));
         }
         QCoreApplication::removeTranslator(&translator);
     }
