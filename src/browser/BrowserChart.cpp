@@ -103,10 +103,6 @@ QCPRange BrowserChart::xRange() const {
     return {xOfKey(xAxis->range().lower), xOfKey(xAxis->range().upper)};
 }
 
-void BrowserChart::setXRange(double from, double to) {
-    xAxis->setRange(keyOf(from), keyOf(to));
-    replot(QCustomPlot::rpQueuedReplot);
-}
 
 void BrowserChart::showData(const BrowserDataSet& data) {
     setXIsDateTime(data.xIsDateTime());

@@ -34,7 +34,6 @@ public:
     bool insidePlot(const QPoint& pixel) const { return axisRect()->rect().contains(pixel); }
     // The X range shown, in the data set's units.
     QCPRange xRange() const;
-    void setXRange(double from, double to);
 
     // Automatic scaling over the shown series.
     void undoZoom();

@@ -519,7 +519,6 @@ void TFormB::loadPart(const TimeWindow& window) {
     options.automatic = true;
     options.window = window;
     options.knownSpans = m_detail.spans;
-    const QCPRange shown = m_chart->xRange();
     const LoadReport report = nimbar::LoadFiles(m_detail.paths, m_data, options, [this] {
         QCoreApplication::processEvents();
         return !m_closing;
@@ -532,10 +531,10 @@ void TFormB::loadPart(const TimeWindow& window) {
     }
     m_detail.loaded = window;
     m_detail.envelope = m_data.summary->envelope;
-    const QScopedValueRollback<bool> own(m_settingRange, true);
+    // The axes stay where the user put them; a zoom made meanwhile is read in its turn.
     redraw();
-    m_chart->setXRange(shown.lower, shown.upper);
     showStatus(report.status);
+    m_detailTimer->start();
 }
 
 void TFormB::redraw() {
