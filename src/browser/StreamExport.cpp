@@ -57,7 +57,9 @@ StreamReport streamExport(const QStringList& paths, const LoadOptions& options, 
         if (pending.size() >= kWriteChunk)
             flush();
     });
-    flush();
+    // Without a record not even the head is written.
+    if (summary.records > 0)
+        flush();
 
     summary.firstX = summary.records > 0 ? xOfTime(first, data.xMode, data.startTime) : 0.0;
     summary.lastX = summary.records > 0 ? xOfTime(last, data.xMode, data.startTime) : 0.0;

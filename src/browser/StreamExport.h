@@ -16,7 +16,8 @@ struct StreamReport {
 // The text or CSV export of every N-th record of each file (N the subsampling factor, every
 // record at 1) written to out as the files are read, in ascending time order: memory stays
 // the same for an hour or a month, and no point limit applies. data gets the head of the first
-// file, as a load gives it, and the summary of every record written.
+// file, as a load gives it, and the summary of every record written. Without any record
+// nothing at all is written.
 StreamReport streamExport(const QStringList& paths, const LoadOptions& options, ExportFormat format,
                           QIODevice& out, BrowserDataSet& data, const LoadPump& pump = {});
 

@@ -97,6 +97,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("message");
+        const QString empty = data.filePath("empty.KRN");
+        QVERIFY(recfiles::write(empty, Layout::Current, "A4", start, start, 0));
         const QString out = QDir::tempPath() + "/nimbar-export-never.txt";
         QTest::newRow("no data") << QStringList{"--board", "A",
                                                 "--from",  "20070315-00",
@@ -107,6 +109,9 @@ private slots:
         QTest::newRow("missing first file") << QStringList{"/nonexistent/100000.KRN", "--out", out}
                                             << 1 << QByteArray("Some errors!\n");
         QTest::newRow("no files") << QStringList{"--out", out} << 2 << QByteArray();
+        QTest::newRow("no record, streamed")
+            << QStringList{empty, "--limit", "0", "--format", "csv", "--out", "-"} << 1
+            << QByteArray("Total data are 0\nNo data!!\n");
         QTest::newRow("no out") << QStringList{"x.KRN"} << 2 << QByteArray();
         QTest::newRow("xls to stdout")
             << QStringList{"x.KRN", "--out", "-", "--format", "xls"} << 2 << QByteArray();
