@@ -103,7 +103,6 @@ QCPRange BrowserChart::xRange() const {
     return {xOfKey(xAxis->range().lower), xOfKey(xAxis->range().upper)};
 }
 
-
 void BrowserChart::showData(const BrowserDataSet& data) {
     setXIsDateTime(data.xIsDateTime());
     applyPens(data.points() > kDensePoints);
