@@ -21,6 +21,7 @@ public:
     QString exceptionLog() const;
     QString alarmSound() const;
     QString portMap() const;
+    QString allowList() const;
     QString reportPicture() const;
 
     // The data directory that a new settings record names, in the record's encoding. On Linux
