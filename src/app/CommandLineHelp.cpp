@@ -6,27 +6,34 @@ namespace {
 
 constexpr char kVersion[] = "2.0.2";
 
+constexpr char kWebHelp[] =
+    "  --web [ADDRESS:]PORT    serve the live web page and its API on PORT of the loopback;\n"
+    "                  an ADDRESS (0.0.0.0, an interface's) serves the network\n"
+    "  --web-token-file FILE   every web request must carry the token in FILE\n";
+
 QString helpText(BuildKind kind) {
     const QString name = programName(kind);
     if (kind == BuildKind::Logger)
         return "Usage: " + name +
-               " [--home DIR]\n"
+               " [--home DIR] [--web [ADDRESS:]PORT [--web-token-file FILE]]\n"
                "Logger for the KARN-5600, 5610, 5400 and 5800 data loggers on the serial ports:\n"
                "charts, alarms, hourly recording files, and each board served over TCP.\n"
                "\n"
                "  --home DIR      keep the settings, port bindings and logs in DIR instead of\n"
-               "                  the program's folder (DIR is created when missing)\n"
+               "                  the program's folder (DIR is created when missing)\n" +
+               kWebHelp +
                "  --help          this text\n"
                "  --version       the version\n"
                "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
     return "Usage: " + name +
-           " [--home DIR] [--connect HOST]\n"
+           " [--home DIR] [--connect HOST] [--web [ADDRESS:]PORT [--web-token-file FILE]]\n"
            "Client of the Nimbar5610 logger: follows its boards over TCP, charts, checks and\n"
            "records them as the logger does.\n"
            "\n"
            "  --home DIR      keep the settings and logs in DIR instead of the program's folder\n"
            "                  (DIR is created when missing)\n"
-           "  --connect HOST  connect every board to the logger at HOST at start-up\n"
+           "  --connect HOST  connect every board to the logger at HOST at start-up\n" +
+           kWebHelp +
            "  --help          this text\n"
            "  --version       the version\n"
            "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
@@ -68,10 +75,22 @@ ProgramOptions programOptions(BuildKind kind, const QStringList& arguments) {
             options.connectHost = valueAfter(i);
             if (!options.connectHost || options.connectHost->isEmpty())
                 options.error = "--connect needs a host";
+        } else if (argument == "--web") {
+            QString why = "needs [ADDRESS:]PORT";
+            const std::optional<QString> value = valueAfter(i);
+            options.web = value ? parseListenAddress(*value, why) : std::nullopt;
+            if (!options.web)
+                options.error = "--web " + why;
+        } else if (argument == "--web-token-file") {
+            options.webTokenFile = valueAfter(i);
+            if (!options.webTokenFile || options.webTokenFile->isEmpty())
+                options.error = "--web-token-file needs a file";
         } else {
             options.error = QString("unknown option '%1'").arg(argument);
         }
     }
+    if (options.error.isEmpty() && options.webTokenFile && !options.web)
+        options.error = "--web-token-file needs --web";
     return options;
 }
 

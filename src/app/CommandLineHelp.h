@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BuildKind.h"
+#include "net/ListenAddress.h"
 
 #include <QStringList>
 
@@ -17,6 +18,8 @@ std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& argu
 struct ProgramOptions {
     std::optional<QString> home;
     std::optional<QString> connectHost; // the client only
+    std::optional<ListenAddress> web;   // --web [ADDRESS:]PORT
+    std::optional<QString> webTokenFile;
     QString error;
 };
 // From the arguments the application object leaves: it takes its own (-platform, -style, ...).
