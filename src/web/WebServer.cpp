@@ -28,21 +28,29 @@ bool WebServer::listen(const ListenAddress& where, QString& error) {
     return false;
 }
 
+int WebServer::connectionCount() const {
+    // A connection counts from its acceptance through its WebSocket handshake to the end of
+    // its viewer.
+    int upgrading = 0;
+    for (const QPointer<QTcpSocket>& socket : m_upgrading)
+        upgrading += socket && socket->parent() == m_webSockets ? 1 : 0;
+    return m_httpConnections + upgrading + static_cast<int>(m_viewers.size());
+}
+
 quint16 WebServer::port() const {
     return m_tcp->serverPort();
 }
 
 void WebServer::acceptConnections() {
     while (QTcpSocket* socket = m_tcp->nextPendingConnection()) {
-        if (m_connections >= kMaxConnections || !m_allowList.allows(socket->peerAddress())) {
+        if (connectionCount() >= kMaxConnections || !m_allowList.allows(socket->peerAddress())) {
             socket->abort();
             socket->deleteLater();
             continue;
         }
-        // Counted until the socket is gone, across an upgrade to a WebSocket too.
-        ++m_connections;
-        connect(socket, &QObject::destroyed, this, [this] { --m_connections; });
         auto* connection = new HttpConnection(socket, this);
+        ++m_httpConnections;
+        connect(connection, &QObject::destroyed, this, [this] { --m_httpConnections; });
         connect(connection, &HttpConnection::requestReceived, this,
                 [this](HttpConnection* c, const HttpRequest& request) {
                     if (m_handler)
@@ -61,8 +69,16 @@ void WebServer::acceptFailed() {
 
 void WebServer::upgrade(HttpConnection& connection) {
     if (QTcpSocket* socket = connection.release()) {
-        // The handshake reads the request that is still in the socket.
+        // A handshake that fails or times out closes the socket; it goes unless a viewer took
+        // it over.
         socket->setParent(m_webSockets);
+        connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+            if (socket->parent() == m_webSockets)
+                socket->deleteLater();
+        });
+        m_upgrading.removeAll(nullptr);
+        m_upgrading.append(socket);
+        // The handshake reads the request that is still in the socket.
         m_webSockets->handleConnection(socket);
     }
 }
@@ -70,6 +86,16 @@ void WebServer::upgrade(HttpConnection& connection) {
 void WebServer::addViewers() {
     while (QWebSocket* viewer = m_webSockets->nextPendingConnection()) {
         viewer->setParent(this);
+        // A viewer does not own the socket it was made from: it becomes its child here, so
+        // that both go together.
+        for (const QPointer<QTcpSocket>& socket : std::as_const(m_upgrading)) {
+            if (socket && socket->peerPort() == viewer->peerPort() &&
+                socket->peerAddress() == viewer->peerAddress()) {
+                socket->setParent(viewer);
+                m_upgrading.removeOne(socket);
+                break;
+            }
+        }
         viewer->setMaxAllowedIncomingFrameSize(kViewerMessageLimit);
         viewer->setMaxAllowedIncomingMessageSize(kViewerMessageLimit);
         m_viewers.append(viewer);

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 #include <functional>
 
@@ -47,7 +48,7 @@ public:
     // Sends a text message to every viewer; a viewer too far behind is dropped.
     void broadcast(const QString& message);
 
-    int connectionCount() const { return m_connections; }
+    int connectionCount() const;
     int viewerCount() const { return static_cast<int>(m_viewers.size()); }
 
 signals:
@@ -62,8 +63,10 @@ private:
     QWebSocketServer* m_webSockets;
     AllowList m_allowList;
     Handler m_handler;
-    int m_connections = 0;
+    int m_httpConnections = 0;
     QList<QWebSocket*> m_viewers;
+    // Sockets in their WebSocket handshake, until a viewer takes them over.
+    QList<QPointer<QTcpSocket>> m_upgrading;
 };
 
 } // namespace nimbar
