@@ -15,7 +15,7 @@ QString helpText(BuildKind kind) {
     const QString name = programName(kind);
     if (kind == BuildKind::Logger)
         return "Usage: " + name +
-               " [--home DIR] [--web [ADDRESS:]PORT [--web-token-file FILE]]\n"
+               " [--home DIR]\n"
                "Logger for the KARN-5600, 5610, 5400 and 5800 data loggers on the serial ports:\n"
                "charts, alarms, hourly recording files, and each board served over TCP.\n"
                "\n"
@@ -26,7 +26,7 @@ QString helpText(BuildKind kind) {
                "  --version       the version\n"
                "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
     return "Usage: " + name +
-           " [--home DIR] [--connect HOST] [--web [ADDRESS:]PORT [--web-token-file FILE]]\n"
+           " [--home DIR] [--connect HOST]\n"
            "Client of the Nimbar5610 logger: follows its boards over TCP, charts, checks and\n"
            "records them as the logger does.\n"
            "\n"
