@@ -37,13 +37,27 @@ int WebServer::connectionCount() const {
     return m_httpConnections + upgrading + static_cast<int>(m_viewers.size());
 }
 
+int WebServer::connectionsFrom(const QHostAddress& peer) const {
+    int count = 0;
+    for (const HttpConnection* connection :
+         findChildren<HttpConnection*>(Qt::FindDirectChildrenOnly))
+        count += connection->peerAddress() == peer ? 1 : 0;
+    for (const QPointer<QTcpSocket>& socket : m_upgrading)
+        count += socket && socket->parent() == m_webSockets && socket->peerAddress() == peer;
+    for (const QWebSocket* viewer : m_viewers)
+        count += viewer->peerAddress() == peer ? 1 : 0;
+    return count;
+}
+
 quint16 WebServer::port() const {
     return m_tcp->serverPort();
 }
 
 void WebServer::acceptConnections() {
     while (QTcpSocket* socket = m_tcp->nextPendingConnection()) {
-        if (connectionCount() >= kMaxConnections || !m_allowList.allows(socket->peerAddress())) {
+        const QHostAddress peer = socket->peerAddress();
+        if (connectionCount() >= kMaxConnections || !m_allowList.allows(peer) ||
+            (!peer.isLoopback() && connectionsFrom(peer) >= kMaxPerPeer)) {
             socket->abort();
             socket->deleteLater();
             continue;

@@ -25,6 +25,9 @@ class WebServer : public QObject {
 public:
     // HTTP connections and WebSocket viewers together; one more is closed at once.
     static constexpr int kMaxConnections = 256;
+    // Of those, one peer on another machine holds at most this many, so that a single PC cannot
+    // lock the others out. The loopback (this machine, or a proxy in front) has no share.
+    static constexpr int kMaxPerPeer = 32;
     // A viewer whose unsent messages pass this is dropped.
     static constexpr qint64 kViewerBacklog = 256 * 1024;
     static constexpr int kHandshakeTimeoutMs = 5000;
@@ -49,6 +52,8 @@ public:
     void broadcast(const QString& message);
 
     int connectionCount() const;
+    // The connections of one peer address.
+    int connectionsFrom(const QHostAddress& peer) const;
     int viewerCount() const { return static_cast<int>(m_viewers.size()); }
 
 signals:
