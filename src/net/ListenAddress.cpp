@@ -33,7 +33,8 @@ std::optional<ListenAddress> parseListenAddress(const QString& text, QString& er
     result.port = static_cast<quint16>(port.toInt());
     if (host.isEmpty() || host.compare("localhost", Qt::CaseInsensitive) == 0)
         result.address = QHostAddress(QHostAddress::LocalHost);
-    else if (!result.address.setAddress(host))
+    // A dotted quad or an IPv6 address, nothing shorter: "10.1" is a typo, not 10.0.0.1.
+    else if ((!host.contains(':') && host.count('.') != 3) || !result.address.setAddress(host))
         return refuse(QString("'%1' is not an IP address").arg(host));
     return result;
 }
