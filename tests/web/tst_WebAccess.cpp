@@ -82,6 +82,8 @@ private slots:
                                  << "" << 0;
         QTest::newRow("name") << "lab.example:8080"
                               << "" << 0;
+        QTest::newRow("short v4") << "1.2.3:80"
+                                  << "" << 0;
         QTest::newRow("sign") << "+80"
                               << "" << 0;
     }
