@@ -116,8 +116,9 @@ QByteArray HistoryCsv::readRecords() {
     if (piece.points() == 0)
         return {};
     // The export's rows, without its header line.
-    const QByteArray header = browserCsvBytes(titledSet(m_titles));
-    return browserCsvBytes(piece).mid(header.size());
+    if (m_headerSize < 0)
+        m_headerSize = browserCsvBytes(titledSet(m_titles)).size();
+    return browserCsvBytes(piece).mid(m_headerSize);
 }
 
 } // namespace nimbar

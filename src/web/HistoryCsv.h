@@ -48,6 +48,7 @@ private:
     const RecordingLayout* m_layout = nullptr;
     int m_channels = 0;
     QStringList m_titles;
+    qsizetype m_headerSize = -1; // of the header line the export puts before the rows
     bool m_headerSent = false;
     bool m_done = false;
 };
