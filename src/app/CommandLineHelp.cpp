@@ -14,6 +14,11 @@ QString mqttHelp(BuildKind kind) {
         .arg(programName(kind), kind == BuildKind::Logger ? "nimbar" : "tessel");
 }
 
+constexpr char kWebHelp[] =
+    "  --web [ADDRESS:]PORT    serve the live web page and its API on PORT of the loopback;\n"
+    "                  an ADDRESS (0.0.0.0, an interface's) serves the network\n"
+    "  --web-token-file FILE   every web request must carry the token in FILE\n";
+
 QString helpText(BuildKind kind) {
     const QString name = programName(kind);
     if (kind == BuildKind::Logger)
@@ -24,7 +29,7 @@ QString helpText(BuildKind kind) {
                "\n"
                "  --home DIR      keep the settings, port bindings and logs in DIR instead of\n"
                "                  the program's folder (DIR is created when missing)\n" +
-               mqttHelp(kind) +
+               mqttHelp(kind) + kWebHelp +
                "  --help          this text\n"
                "  --version       the version\n"
                "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
@@ -36,7 +41,7 @@ QString helpText(BuildKind kind) {
            "  --home DIR      keep the settings and logs in DIR instead of the program's folder\n"
            "                  (DIR is created when missing)\n"
            "  --connect HOST  connect every board to the logger at HOST at start-up\n" +
-           mqttHelp(kind) +
+           mqttHelp(kind) + kWebHelp +
            "  --help          this text\n"
            "  --version       the version\n"
            "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
@@ -84,10 +89,22 @@ ProgramOptions programOptions(BuildKind kind, const QStringList& arguments) {
             value = valueAfter(i);
             if (!value || value->isEmpty())
                 options.error = url ? "--mqtt needs a broker URL" : "--mqtt-topic needs a prefix";
+        } else if (argument == "--web") {
+            QString why = "needs [ADDRESS:]PORT";
+            const std::optional<QString> value = valueAfter(i);
+            options.web = value ? parseListenAddress(*value, why) : std::nullopt;
+            if (!options.web)
+                options.error = "--web " + why;
+        } else if (argument == "--web-token-file") {
+            options.webTokenFile = valueAfter(i);
+            if (!options.webTokenFile || options.webTokenFile->isEmpty())
+                options.error = "--web-token-file needs a file";
         } else {
             options.error = QString("unknown option '%1'").arg(argument);
         }
     }
+    if (options.error.isEmpty() && options.webTokenFile && !options.web)
+        options.error = "--web-token-file needs --web";
     return options;
 }
 

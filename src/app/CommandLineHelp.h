@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BuildKind.h"
+#include "net/ListenAddress.h"
 
 #include <QStringList>
 
@@ -19,6 +20,8 @@ struct ProgramOptions {
     std::optional<QString> connectHost; // the client only
     std::optional<QString> mqttUrl;     // the broker to publish to, as given
     std::optional<QString> mqttTopic;
+    std::optional<ListenAddress> web; // --web [ADDRESS:]PORT
+    std::optional<QString> webTokenFile;
     QString error;
 };
 // From the arguments the application object leaves: it takes its own (-platform, -style, ...).

@@ -32,6 +32,9 @@ QString ProgramPaths::alarmSound() const {
 QString ProgramPaths::portMap() const {
     return file(programName(m_kind) + ".ports");
 }
+QString ProgramPaths::allowList() const {
+    return file(programName(m_kind) + ".allow");
+}
 QString ProgramPaths::reportPicture() const {
     return file("temp.bmp");
 }

@@ -21,6 +21,7 @@ public:
     QString exceptionLog() const;
     QString alarmSound() const;
     QString portMap() const;
+    QString allowList() const;
     QString reportPicture() const;
     QString mqttSettings() const; // the broker publisher's keys, a text file
     BuildKind kind() const { return m_kind; }

@@ -88,6 +88,11 @@ bool NetServer::isListening(int board) const {
 void NetServer::clientConnect(int board) {
     QTcpServer* server = m_servers[board];
     while (QTcpSocket* socket = server->nextPendingConnection()) {
+        if (!m_allowList.allows(socket->peerAddress())) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         if (m_listed.size() >= kUserLimit) {
             refuse(socket);
             continue;

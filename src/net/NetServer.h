@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/BoardConfig.h"
+#include "net/AllowList.h"
 #include "net/NetFrame.h"
 #include "processing/BoardRuntime.h"
 
@@ -34,6 +35,9 @@ public:
     ~NetServer() override;
 
     void setKorean(bool korean) { m_korean = korean; }
+    // A connection from an address the list does not allow is closed at once, without a byte,
+    // and is not counted among the users.
+    void setAllowList(const AllowList& list) { m_allowList = list; }
     // The port of board b's listening socket. A first port of 0 lets each socket take any
     // free port (tests), known once it listens.
     int port(int board) const;
@@ -85,6 +89,7 @@ private:
     const BoardRuntimes& m_runtimes;
     int m_firstPort;
     bool m_korean = true;
+    AllowList m_allowList;
     std::array<QTcpServer*, kBoardCount> m_servers{};
     QStringList m_listed;
     QList<QTcpSocket*> m_clientList;

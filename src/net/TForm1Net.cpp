@@ -5,6 +5,7 @@
 #include "app/RecordText.h"
 #include "display/BoardMemo.h"
 #include "display/LiveChart.h"
+#include "net/AllowList.h"
 #include "net/NetClient.h"
 #include "net/NetServer.h"
 #include "net/NetTexts.h"
@@ -12,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -93,7 +95,12 @@ void TForm1::openServers() {
     if (!m_server)
         return;
     m_server->setKorean(m_korean);
+    const AllowList allowList = AllowList::load(m_paths.allowList());
+    m_server->setAllowList(allowList);
     m_server->openAll();
+    if (!allowList.errorLines().isEmpty())
+        ShowStatus(allowListErrorText(QFileInfo(m_paths.allowList()).fileName(),
+                                      allowList.errorLines(), m_korean));
 }
 
 void TForm1::ChkNetOffClick() {

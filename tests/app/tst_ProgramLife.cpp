@@ -79,6 +79,11 @@ private slots:
             << "Tessel5610" << QStringList{"--connect", "--home", "x"} << "--connect needs a host";
         QTest::newRow("mqtt without url")
             << "Tessel5610" << QStringList{"--mqtt", "--home", "x"} << "--mqtt needs a broker URL";
+        QTest::newRow("web without port") << "Nimbar5610" << QStringList{"--web"} << "--web needs";
+        QTest::newRow("web port too big")
+            << "Tessel5610" << QStringList{"--web", "0.0.0.0:70000"} << "is not [ADDRESS:]PORT";
+        QTest::newRow("token without web")
+            << "Nimbar5610" << QStringList{"--web-token-file", "FILE"} << "needs --web";
         QTest::newRow("home is a file")
             << "Nimbar5610" << QStringList{"--home", "FILE"} << "is not a folder";
     }
@@ -124,6 +129,8 @@ private slots:
         QCOMPARE(clientCode, 0);
         QVERIFY(clientHelp.contains("--home DIR"));
         QVERIFY(clientHelp.contains("--connect HOST"));
+        QVERIFY(loggerHelp.contains("--web [ADDRESS:]PORT") &&
+                clientHelp.contains("--web-token-file"));
         QCOMPARE(run("Tessel5610", "--version"), std::pair(0, QString("Tessel5610 Ver 2.0.2\n")));
     }
 };
