@@ -19,35 +19,27 @@
 namespace nimbar {
 
 TForm1::TForm1(BuildKind kind, ProgramPaths paths, QWidget* parent)
-    : QMainWindow(parent), m_kind(kind), m_paths(std::move(paths)),
-      m_exceptionLog(m_paths.exceptionLog()), m_prompts(std::make_unique<DialogPrompts>()) {
+    : QMainWindow(parent), m_prompts(std::make_unique<DialogPrompts>()),
+      m_engine(kind, std::move(paths)) {
     setObjectName("Form1");
     setFixedSize(1024, 736);
     buildMenu();
     buildPages();
-    if (m_kind == BuildKind::Client)
+    if (kind == BuildKind::Client)
         arrangeClientBuild();
-    createPorts();
-    createNetwork();
     connectHandlers();
-    connect(&m_feed, &LiveFeed::userNotice, this, &TForm1::ShowStatus);
+    connectEngine();
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The engine closes its ports and sockets after the pages are gone from view.
+    QObject::disconnect(&m_engine, nullptr, this, nullptr);
+}
 
 void TForm1::FormCreate() {
-    for (BoardRuntime& runtime : m_runtimes) {
-        runtime = BoardRuntime{};
-        for (int ch = 0; ch < kChannelCount; ++ch) {
-            runtime.values[ch] = 0.0;
-            runtime.status[ch] = 1;
-        }
-    }
     m_timerS.setInterval(100);
     m_timerS.setSingleShot(true);
-    m_timer1.setInterval(1000);
-    m_timer2.setInterval(1000);
     m_timerS.start();
 }
 
@@ -126,25 +118,31 @@ void TForm1::arrangeClientBuild() {
 void TForm1::connectHandlers() {
     connectBrowserButtons();
     connect(&m_timerS, &QTimer::timeout, this, [this] { guarded([this] { TimerSTimer(); }); });
-    connect(&m_timer1, &QTimer::timeout, this, [this] { guarded([this] { Timer1Timer(); }); });
-    connect(&m_timer2, &QTimer::timeout, this, [this] { guarded([this] { Timer2Timer(); }); });
 
     connectExportButtons();
     for (int b = 0; b < kBoardCount; ++b) {
         connectBoardPage(b);
         connectAlarmControls(b);
-        BoardControls& c = m_controls[b];
-        connect(c.okButton, &QPushButton::clicked, this,
-                [this, b] { guarded([this, b] { OKBtn1Click(b); }); });
-        connect(c.sensorGroup, &RadioGroup::clicked, this,
-                [this, b] { guarded([this, b] { RgTC1Click(b); }); });
-        connect(c.intervalUpDown, &QSpinBox::valueChanged, this,
-                [this, b] { guarded([this, b] { EdInt1Change(b); }); });
+        connectConfigControls(b);
+        if (buildKind() == BuildKind::Client)
+            connectClientControls(b);
     }
     connect(m_options.directoryList, &DirectoryListBox::directoryChanged, this,
             [this] { guarded([this] { DirectoryListBox1Change(); }); });
     connect(m_options.driveCombo, &QComboBox::textActivated, m_options.directoryList,
             &DirectoryListBox::setDirectory);
+    // The options that the engine saves or reads with each line.
+    connect(m_options.englishBox, &QCheckBox::toggled, &m_engine, &Engine::setEnglish);
+    connect(m_options.elapseBox, &QCheckBox::toggled, &m_engine, &Engine::setElapse);
+    connect(m_options.queueUpDown, &QSpinBox::valueChanged, &m_engine, &Engine::setQueueLength);
+    const auto fixedReference = [this] {
+        m_engine.setFixedReference(m_options.trefBox->isChecked(), m_options.trefEdit->text());
+    };
+    connect(m_options.trefBox, &QCheckBox::toggled, this, fixedReference);
+    connect(m_options.trefEdit, &QLineEdit::textChanged, this, fixedReference);
+    if (buildKind() == BuildKind::Logger)
+        connect(m_clientPage.netOffBox, &QCheckBox::clicked, this,
+                [this] { guarded([this] { ChkNetOffClick(); }); });
     connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
         guarded([this, index] {
             if (index >= kFirstBoardPage && index < kFirstBoardPage + kBoardCount)
@@ -168,12 +166,7 @@ bool TForm1::event(QEvent* event) {
 }
 
 void TForm1::ShowStatus(const QString& text) {
-    if (text.isEmpty())
-        statusBar()->clearMessage();
-    else
-        statusBar()->showMessage(text);
-    if (!text.isEmpty())
-        m_feed.publishStatus(text);
+    m_engine.ShowStatus(text);
 }
 
 QString TForm1::statusText() const {

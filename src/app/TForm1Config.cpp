@@ -18,16 +18,11 @@
 #include <QSpinBox>
 #include <QTabWidget>
 
-#include <bit>
 #include <cstring>
 
 namespace nimbar {
 
 namespace {
-
-constexpr double kFullScaleCounts = 8388607.0; // 2^23 - 1
-// CH0 of classes 1 and 2 is a fixed-point temperature: the double with bits 0x3EE9000019000019.
-constexpr double kFixedPointReferenceScale = std::bit_cast<double>(0x3EE9000019000019ULL);
 
 // The ten controls of a channel that follow the model.
 void enableChannel(BoardControls& c, int ch, bool enabled) {
@@ -49,41 +44,48 @@ void setComboItems(QComboBox* combo, const QStringList& items) {
 
 } // namespace
 
-void TForm1::SetupBoardDisplay(int b) {
-    const BoardConfig& board = m_boards[b];
-    BoardRuntime& runtime = m_runtimes[b];
+void TForm1::connectConfigControls(int b) {
     BoardControls& c = m_controls[b];
-    publishBoard(b);
+    connect(c.okButton, &QPushButton::clicked, this,
+            [this, b] { guarded([this, b] { OKBtn1Click(b); }); });
+    connect(c.sensorGroup, &RadioGroup::clicked, this,
+            [this, b] { guarded([this, b] { RgTC1Click(b); }); });
+    connect(c.intervalUpDown, &QSpinBox::valueChanged, this,
+            [this, b] { guarded([this, b] { EdInt1Change(b); }); });
+    connect(c.getButton, &QPushButton::clicked, this,
+            [this, b] { guarded([&] { BtnGet1Click(b); }); });
+}
 
-    if (const auto modelClass =
-            modelClassOf(QByteArrayView(board.model, strnlen(board.model, sizeof board.model)))) {
-        runtime.modelClass = *modelClass;
-        runtime.expectedLineLength = lineLengthOf(*modelClass);
-    }
-    runtime.typeLetter = typeLetter(boardTypeCode(board));
+void TForm1::connectClientControls(int b) {
+    BoardControls& c = m_controls[b];
+    c.configButton->setEnabled(false);
+    connect(c.connectButton, &QPushButton::clicked, this,
+            [this, b] { guarded([this, b] { BtConnect1Click(b); }); });
+    connect(c.configButton, &QPushButton::clicked, this,
+            [this, b] { guarded([this, b] { BtC1Click(b); }); });
+    connect(c.remoteBoardUpDown, &QSpinBox::valueChanged, this,
+            [this, b] { guarded([this, b] { UDPort1Click(b); }); });
+}
 
-    if (runtime.modelClass == 0) {
-        runtime.scale[0] = board.rangeMv[0] / kFullScaleCounts;
-        runtime.offset[0] = 0.0;
-    } else {
-        runtime.scale[0] = kFixedPointReferenceScale;
-        runtime.offset[0] = -40.0;
-    }
+// The engine has set the board's runtime up from the record; the pages show the record.
+void TForm1::SetupBoardDisplay(int b) {
+    const BoardConfig& board = boards()[b];
+    const BoardRuntime& runtime = runtimes()[b];
+    BoardControls& c = m_controls[b];
+
     for (int ch = 1; ch < kChannelCount; ++ch) {
         c.nameEdit[ch]->setText(fieldText(board.channelName[ch]));
         c.highEdit[ch]->setText(formatFixed(board.alarmHigh[ch], 2));
         c.lowEdit[ch]->setText(formatFixed(board.alarmLow[ch], 2));
         c.alarmBox[ch]->setChecked(board.alarmEnabled[ch] != 0);
-        runtime.scale[ch] = board.rangeMv[ch] / kFullScaleCounts;
-        runtime.offset[ch] = 0.0;
     }
 
-    if (m_kind == BuildKind::Logger) {
+    if (buildKind() == BuildKind::Logger) {
         SelectPort(c.portCombo, portNumber(board));
         c.intervalUpDown->setValue(board.interval);
     }
 
-    if (m_elapse)
+    if (elapse())
         c.chart->setTimeAxisTitle("Elapse Time");
     const QString jobTitle = fieldText(board.jobTitle);
     c.titleLabel->setText(jobTitle);
@@ -105,7 +107,7 @@ void TForm1::SetupBoardDisplay(int b) {
 }
 
 void TForm1::refreshRangeCombos(int b) {
-    const QStringList ranges = rangeLabelsOf(m_runtimes[b].modelClass);
+    const QStringList ranges = rangeLabelsOf(runtimes()[b].modelClass);
     for (int ch = 1; ch < kChannelCount; ++ch)
         setComboItems(m_controls[b].rangeCombo[ch], ranges);
 }
@@ -119,7 +121,7 @@ void TForm1::EnableBoardControls(int b, bool all) {
             c.outputBox[k]->setEnabled(true);
         return;
     }
-    const int modelClass = m_runtimes[b].modelClass;
+    const int modelClass = runtimes()[b].modelClass;
     for (int ch = channelCountOf(modelClass); ch < kChannelCount; ++ch)
         enableChannel(c, ch, false);
     if (modelClass == 0) {
@@ -129,7 +131,7 @@ void TForm1::EnableBoardControls(int b, bool all) {
 }
 
 void TForm1::FillConfigPage(int b) {
-    const BoardConfig& board = m_boards[b];
+    const BoardConfig& board = boards()[b];
     BoardControls& c = m_controls[b];
     c.modelLabel->setText(fieldText(board.model));
     c.serialEdit->setText(fieldText(board.serial));
@@ -152,12 +154,16 @@ void TForm1::FillConfigPage(int b) {
 }
 
 bool TForm1::ApplyConfigPages() {
-    BoardConfig& first = m_boards[0];
+    // The pages' values go into a copy of the records, which the engine then takes: also when
+    // an invalid number stops the reading half way, as far as it went.
+    BoardConfigs records = boards();
+    BoardConfig& first = records[0];
     first.english = m_options.englishBox->isChecked() ? 1 : 0;
     first.elapsedAxis = m_options.elapseBox->isChecked() ? 1 : 0;
     // A directory the record cannot hold exactly would be stored as another one, and the next
     // start would record there: it is refused and the stored one kept.
-    const auto directoryText = dataDirectoryRecordText(m_dataDirectory, sizeof first.dataDir - 1);
+    const QString directory = dataDirectory();
+    const auto directoryText = dataDirectoryRecordText(directory, sizeof first.dataDir - 1);
     if (directoryText) {
         std::memset(first.dataDir, 0, sizeof first.dataDir);
         std::memcpy(first.dataDir, directoryText->constData(),
@@ -173,18 +179,18 @@ bool TForm1::ApplyConfigPages() {
     };
     const auto apply = [&]() {
         for (int b = 0; b < kBoardCount; ++b) {
-            BoardConfig& board = m_boards[b];
+            BoardConfig& board = records[b];
             BoardControls& c = m_controls[b];
             board.boardIndex = b;
             board.comPort = PortNumberOf(c.portCombo);
-            if (m_kind == BuildKind::Logger)
-                bindPortToAdapter(board.comPort);
+            if (buildKind() == BuildKind::Logger)
+                m_engine.bindPortToAdapter(board.comPort);
             if (c.sensorGroup->itemIndex() >= 0)
                 board.tcType = c.sensorGroup->itemIndex();
             if (!take(c.refEdit, board.cjcRefVolts) || !take(c.a1Edit, board.corrA1) ||
                 !take(c.a0Edit, board.corrA0))
                 return false;
-            const auto ranges = rangeTableOf(m_runtimes[b].modelClass);
+            const auto ranges = rangeTableOf(runtimes()[b].modelClass);
             for (int ch = 1; ch < kChannelCount; ++ch) {
                 if (c.typeCombo[ch]->currentIndex() >= 0)
                     board.channelType[ch] = c.typeCombo[ch]->currentIndex();
@@ -199,14 +205,16 @@ bool TForm1::ApplyConfigPages() {
         }
         return true;
     };
-    if (apply()) {
+    const bool applied = apply();
+    m_engine.applyBoardConfigs(records);
+    if (applied) {
         if (directoryText)
             return true;
         m_prompts->beep();
         m_prompts->showMessage(
             this, tr("The data directory %1 cannot be stored: its path is longer than 80 bytes or "
                      "holds characters outside code page 949. Choose another one.")
-                      .arg(m_dataDirectory));
+                      .arg(directory));
         return false;
     }
     m_prompts->beep();
@@ -220,29 +228,6 @@ int TForm1::PortNumberOf(const QComboBox* combo) const {
     static const QRegularExpression pattern("^COM(\\d+)");
     const auto match = pattern.match(combo->currentText());
     return match.hasMatch() ? match.captured(1).toInt() : 0;
-}
-
-void TForm1::bindPortToAdapter(int portNumber) {
-    // Kernel numbers of USB adapters change with the order they appear in; the by-id link
-    // follows the adapter itself.
-    if (portNumber < 1 || !m_portMap.mappedPath(portNumber).isEmpty())
-        return;
-    const QString device = systemPortForComNumber(portNumber);
-    if (!device.startsWith("/dev/ttyUSB") && !device.startsWith("/dev/ttyACM"))
-        return;
-    const QString link = serialByIdLink(m_serialByIdDirectory, device);
-    if (link.isEmpty())
-        return;
-    if (!appendPortBinding(m_paths.portMap(), portNumber, link)) {
-        ShowStatus(tr("Cannot write %1: COM%2 stays bound to %3.")
-                       .arg(m_paths.portMap())
-                       .arg(portNumber)
-                       .arg(device));
-        return;
-    }
-    m_portMap.insert(portNumber, link);
-    for (ComPort* port : m_ports)
-        port->SetPortMap(m_portMap);
 }
 
 void TForm1::SelectPort(QComboBox* combo, int portNumber) {
@@ -264,7 +249,7 @@ void TForm1::SelectPort(QComboBox* combo, int portNumber) {
 }
 
 int TForm1::RangeIndexOf(int b, double millivolts) const {
-    return rangeIndexOf(m_runtimes[b].modelClass, millivolts);
+    return rangeIndexOf(m_engine.runtimes()[b].modelClass, millivolts);
 }
 
 void TForm1::OKBtn1Click(int) {
@@ -273,12 +258,12 @@ void TForm1::OKBtn1Click(int) {
 }
 
 void TForm1::RgTC1Click(int b) {
-    if (!m_started)
+    if (!started())
         return;
     BoardControls& c = m_controls[b];
     const int index = c.sensorGroup->itemIndex();
-    m_boards[b].tcType = index;
-    const int channels = channelCountOf(m_runtimes[b].modelClass);
+    m_engine.RgTC1Click(b, index);
+    const int channels = channelCountOf(runtimes()[b].modelClass);
     for (int ch = 1; ch < channels; ++ch) {
         if (index >= kTypePerChannel) {
             c.typeCombo[ch]->setEnabled(true);
@@ -290,14 +275,7 @@ void TForm1::RgTC1Click(int b) {
 }
 
 void TForm1::EdInt1Change(int b) {
-    if (!m_started)
-        return;
-    const int interval = m_controls[b].intervalUpDown->value();
-    if (m_kind == BuildKind::Client)
-        m_clientSettings.interval[b] = interval;
-    else
-        m_boards[b].interval = interval;
-    m_runtimes[b].recordCountdown = interval;
+    m_engine.EdInt1Change(b, m_controls[b].intervalUpDown->value());
 }
 
 void TForm1::ShowConfigPage(int b) {
@@ -306,11 +284,10 @@ void TForm1::ShowConfigPage(int b) {
 }
 
 void TForm1::DirectoryListBox1Change() {
-    if (!m_started)
+    if (!started())
         return;
-    m_dataDirectory = m_options.directoryList->directory();
-    m_feed.setDataDirectory(m_dataDirectory);
-    m_options.pathLabel->setText(m_dataDirectory);
+    m_engine.DirectoryListBox1Change(m_options.directoryList->directory());
+    m_options.pathLabel->setText(dataDirectory());
 }
 
 } // namespace nimbar

@@ -21,7 +21,7 @@ void TForm1::connectBrowserButtons() {
 // turn the event loop, so the main timer keeps receiving and recording meanwhile.
 void TForm1::BtBrowser1Click() {
     ShowStatus(QString());
-    TFormB browser(this, m_korean, m_dataDirectory);
+    TFormB browser(this, korean(), dataDirectory());
     if (m_browserHook)
         m_browserHook(browser);
     browser.exec();

@@ -93,41 +93,40 @@ void TForm1::connectBoardPage(int b) {
 
 void TForm1::AddChartPoint(int b, double now, const std::array<double, kChannelCount>& values,
                            const std::array<int32_t, kChannelCount>& status) {
-    BoardRuntime& runtime = m_runtimes[b];
+    BoardDisplay& display = m_display[static_cast<std::size_t>(b)];
     BoardControls& c = m_controls[b];
-    const double x = m_elapse ? now - runtime.startTime : now;
-    runtime.lastX = x;
-    const TimeWindow window = timeWindowOf(m_boards[b].interval);
+    const double x = elapse() ? now - runtimes()[b].startTime : now;
+    display.lastX = x;
+    const TimeWindow window = timeWindowOf(boards()[b].interval);
     if (c.scrollBox->isChecked())
         c.chart->setTimeWindow(x - window.width, x + window.lead);
     else
-        c.chart->setTimeAutomatic(runtime.chartOrigin, x);
+        c.chart->setTimeAutomatic(display.chartOrigin, x);
 
     std::array<double, kChannelCount> points = values;
     for (int i = 0; i < kChannelCount; ++i) {
         if (status[i] == 0)
             continue;
         points[i] = InvalidValue;
-        // Channels that are invalid from the start of a run are hidden.
-        if (runtime.sampleCount < 5) {
+        // Channels that are invalid from the start of a run are hidden by the engine.
+        if (boards()[b].channelVisible[i] == 0 && c.channelBox[i]->isChecked()) {
             c.chart->setSeriesVisible(i, false);
             c.channelBox[i]->setChecked(false);
-            m_boards[b].channelVisible[i] = 0;
         }
     }
     c.chart->addPoints(x, points);
 }
 
 void TForm1::ChkScroll1Click(int b) {
-    whileChartBusy(chartBusy, [&] {
-        const BoardRuntime& runtime = m_runtimes[b];
+    whileChartBusy(m_engine.chartBusy, [&] {
+        const BoardDisplay& display = m_display[static_cast<std::size_t>(b)];
         BoardControls& c = m_controls[b];
-        const TimeWindow window = timeWindowOf(m_boards[b].interval);
+        const TimeWindow window = timeWindowOf(boards()[b].interval);
         const bool scroll = c.scrollBox->isChecked();
         if (scroll)
-            c.chart->setTimeWindow(runtime.lastX - window.width, runtime.lastX + window.lead);
+            c.chart->setTimeWindow(display.lastX - window.width, display.lastX + window.lead);
         else
-            c.chart->setTimeAutomatic(runtime.chartOrigin, runtime.lastX);
+            c.chart->setTimeAutomatic(display.chartOrigin, display.lastX);
         c.viewPointBox->setChecked(scroll);
         c.chart->setMarkersVisible(scroll);
         c.chart->refresh();
@@ -140,7 +139,7 @@ void TForm1::Chart1MouseMove(int b, const QPoint& position) {
         return;
     const double x = c.chart->timeAtPixel(position.x());
     const QDateTime t = fromDateTimeValue(x);
-    if (m_elapse) {
+    if (elapse()) {
         // Whole days towards zero and the time of the rest, so that a point 20 s before the
         // start reads 0 Day 00:00:20, not -1 Day 23:59:40.
         const double whole = std::trunc(x);
@@ -158,20 +157,21 @@ void TForm1::Chart1MouseMove(int b, const QPoint& position) {
 }
 
 void TForm1::RefreshValuePanels(int b) {
-    const int lastChannel = channelCountOf(m_runtimes[b].modelClass) - 1;
+    const BoardRuntime& runtime = runtimes()[b];
+    const int lastChannel = channelCountOf(runtime.modelClass) - 1;
     for (int ch = 1; ch < kChannelCount; ++ch) {
         const int decimals = ch == lastChannel ? 3 : 2;
         m_controls[b].valueEdit[ch]->setText(
-            QString::asprintf(decimals == 3 ? "%7.3f " : "%7.2f ", m_runtimes[b].values[ch]));
+            QString::asprintf(decimals == 3 ? "%7.3f " : "%7.2f ", runtime.values[ch]));
     }
 }
 
 void TForm1::Chk01Click(int b, int ch) {
-    if (!m_started)
+    if (!started())
         return;
-    whileChartBusy(chartBusy, [&] {
+    whileChartBusy(m_engine.chartBusy, [&] {
         const bool visible = m_controls[b].channelBox[ch]->isChecked();
-        m_boards[b].channelVisible[ch] = visible ? 1 : 0;
+        m_engine.Chk01Click(b, ch, visible);
         m_controls[b].chart->setSeriesVisible(ch, visible);
         m_controls[b].chart->refresh();
     });
@@ -179,7 +179,7 @@ void TForm1::Chk01Click(int b, int ch) {
 
 void TForm1::BtZoomIn1Click(int b) {
     ShowStatus(QString());
-    whileChartBusy(chartBusy, [&] {
+    whileChartBusy(m_engine.chartBusy, [&] {
         m_controls[b].chart->zoomPercent(110);
         m_controls[b].chart->refresh();
     });
@@ -187,21 +187,21 @@ void TForm1::BtZoomIn1Click(int b) {
 
 void TForm1::BtZoomOut1Click(int b) {
     ShowStatus(QString());
-    whileChartBusy(chartBusy, [&] {
+    whileChartBusy(m_engine.chartBusy, [&] {
         m_controls[b].chart->zoomPercent(90);
         m_controls[b].chart->refresh();
     });
 }
 
 void TForm1::BtA1Click(int b) {
-    whileChartBusy(chartBusy, [&] {
+    whileChartBusy(m_engine.chartBusy, [&] {
         m_controls[b].chart->setValueAutomatic();
         m_controls[b].chart->refresh();
     });
 }
 
 void TForm1::ChkViewP1Click(int b) {
-    whileChartBusy(chartBusy, [&] {
+    whileChartBusy(m_engine.chartBusy, [&] {
         m_controls[b].chart->setMarkersVisible(m_controls[b].viewPointBox->isChecked());
         m_controls[b].chart->refresh();
     });
@@ -244,8 +244,7 @@ void TForm1::ChartTitle1Click(int b) {
         m_prompts->inputBox(this, tr("Chart Title"), tr("Enter Chart Title"), firstLine);
     chart->setChartTitle(title);
     chart->refresh();
-    setFieldText(m_boards[b].chartTitle, title.left(80));
-    m_runtimes[b].headerRewrite = true;
+    m_engine.setChartTitle(b, title);
 }
 
 void TForm1::YAxisTitle1Click(int b) {
@@ -256,33 +255,30 @@ void TForm1::YAxisTitle1Click(int b) {
             .left(80);
     chart->setValueAxisTitle(title);
     chart->refresh();
-    setFieldText(m_boards[b].yAxisTitle, title);
-    m_runtimes[b].headerRewrite = true;
+    m_engine.setValueAxisTitle(b, title);
 }
 
 void TForm1::EditT1Change(int b) {
-    if (!m_started)
+    if (!started())
         return;
     const QString title = m_controls[b].jobTitleEdit->text().left(80);
     m_controls[b].titleLabel->setText(title);
-    setFieldText(m_boards[b].jobTitle, title);
-    m_runtimes[b].headerRewrite = true;
+    m_engine.EditT1Change(b, title);
 }
 
 void TForm1::Ed01Change(int b, int ch) {
-    if (!m_started)
+    if (!started())
         return;
     const QString name = m_controls[b].nameEdit[ch]->text().leftJustified(10, ' ', true);
     m_controls[b].chart->graph(ch)->setName(name);
     m_controls[b].chart->refresh();
-    setFieldText(m_boards[b].channelName[ch], name);
-    m_runtimes[b].headerRewrite = true;
+    m_engine.Ed01Change(b, ch, name);
 }
 
 void TForm1::Memo1DblClick(int b) {
-    BoardRuntime& runtime = m_runtimes[b];
-    runtime.memoPaused = !runtime.memoPaused;
-    ShowStatus(runtime.memoPaused ? tr("Memo Log paused. DblClick the memo to resume logging")
+    BoardDisplay& display = m_display[static_cast<std::size_t>(b)];
+    display.memoPaused = !display.memoPaused;
+    ShowStatus(display.memoPaused ? tr("Memo Log paused. DblClick the memo to resume logging")
                                   : tr("Memo Logging resumed."));
 }
 

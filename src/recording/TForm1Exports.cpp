@@ -58,7 +58,7 @@ template <typename Save> void TForm1::runExport(int b, const QString& savedText,
     EnableExportButtons(b, false);
     ExportOutcome outcome;
     try {
-        outcome = save(ExportFileName(m_dataDirectory, b, m_clock()));
+        outcome = save(ExportFileName(dataDirectory(), b, m_engine.now()));
     } catch (...) {
         EnableExportButtons(b, true);
         throw;
@@ -72,25 +72,25 @@ template <typename Save> void TForm1::runExport(int b, const QString& savedText,
         break;
     case ExportOutcome::Result::Failed:
         ShowStatus(tr("There are some errors (%1 was not saved)").arg(outcome.path));
-        m_exceptionLog.append(metaObject()->className(),
-                              "Export of " + outcome.path + " failed: " + outcome.cause);
+        m_engine.exceptionLog().append(metaObject()->className(),
+                                       "Export of " + outcome.path + " failed: " + outcome.cause);
         break;
     }
 }
 
 void TForm1::BtTxt1Click(int b) {
-    const ChartSnapshot chart = snapshotOf(*m_controls[b].chart, m_runtimes[b].startTime, m_elapse);
+    const ChartSnapshot chart = snapshotOf(*m_controls[b].chart, runtimes()[b].startTime, elapse());
     if (chart.times.empty())
         return;
-    const ExportTexts texts = exportTextsOf(m_boards[b], m_runtimes[b].startTime);
+    const ExportTexts texts = exportTextsOf(boards()[b], runtimes()[b].startTime);
     runExport(b, tr("The Chart is saved as %1 file"), [&](const QString& base) {
         return SaveChartTxt(base, texts, chart, processWindowEvents);
     });
 }
 
 void TForm1::BtXLS1Click(int b) {
-    const ChartSnapshot chart = snapshotOf(*m_controls[b].chart, m_runtimes[b].startTime, m_elapse);
-    const ExportTexts texts = exportTextsOf(m_boards[b], m_runtimes[b].startTime);
+    const ChartSnapshot chart = snapshotOf(*m_controls[b].chart, runtimes()[b].startTime, elapse());
+    const ExportTexts texts = exportTextsOf(boards()[b], runtimes()[b].startTime);
     runExport(b, tr("The Chart is saved as %1 file"), [&](const QString& base) {
         return SaveChartXls(base, texts, chart, processWindowEvents);
     });

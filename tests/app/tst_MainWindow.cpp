@@ -423,13 +423,13 @@ private slots:
         std::memset(ready.lineBuffer, 'L', sizeof ready.lineBuffer - 1);
         ready.lineReady = true;
 
-        w.chartBusy = true;
+        w.engine().chartBusy = true;
         w.Timer1Timer();
         QCOMPARE(w.runtimes()[0].recordCountdown, 2);
         QCOMPARE(w.runtimes()[0].linkIdle, -1);
         QCOMPARE(ready.servedLine[0], '\0');
 
-        w.chartBusy = false;
+        w.engine().chartBusy = false;
         w.Timer1Timer();
         QCOMPARE(w.runtimes()[0].recordCountdown, 1);
         QCOMPARE(w.runtimes()[0].linkIdle, 0);

@@ -117,7 +117,7 @@ private slots:
         box->click();
         QCOMPARE(w.boards()[0].channelVisible[3], 0);
         QVERIFY(!f.find<LiveChart>("Chart1")->seriesVisible(3));
-        QVERIFY(!w.chartBusy);
+        QVERIFY(!w.chartBusy());
         box->click();
         QCOMPARE(w.boards()[0].channelVisible[3], 1);
         // The stored hidden channel is saved hidden.
@@ -141,7 +141,7 @@ private slots:
         w.BtZoomIn1Click(0);
         QVERIFY(chart->valueRange().size() < 100.0);
         w.BtZoomOut1Click(0);
-        QVERIFY(!w.chartBusy);
+        QVERIFY(!w.chartBusy());
     }
 
     void memoPausesOnDoubleClickAndClickClearsTheAlarmColour() {
@@ -149,10 +149,10 @@ private slots:
         TForm1& w = startEnglish(f);
         auto* memo = f.find<BoardMemo>("Memo1");
         w.Memo1DblClick(0);
-        QVERIFY(w.runtimes()[0].memoPaused);
+        QVERIFY(w.display(0).memoPaused);
         QCOMPARE(w.statusText(), QString("Memo Log paused. DblClick the memo to resume logging"));
         w.Memo1DblClick(0);
-        QVERIFY(!w.runtimes()[0].memoPaused);
+        QVERIFY(!w.display(0).memoPaused);
         QCOMPARE(w.statusText(), QString("Memo Logging resumed."));
         memo->setAlarmColour(true);
         w.Memo1Click(0);

@@ -70,10 +70,10 @@ private slots:
 
         // While a chart operation runs, lines are thrown away.
         w.runtimes()[0].lineReady = false;
-        w.chartBusy = true;
+        w.engine().chartBusy = true;
         QTest::qWait(600);
         QVERIFY(!w.runtimes()[0].lineReady);
-        w.chartBusy = false;
+        w.engine().chartBusy = false;
     }
 
     void aDeviceThatGoesAwayIsReopenedWhenItIsBack() {

@@ -52,7 +52,7 @@ private slots:
                 clock.start();
                 QTimer::singleShot(3500, &preview, [&] {
                     pages = preview.findChild<QPrintPreviewWidget*>()->pageCount();
-                    busyWhileOpen = w.chartBusy || !preview.isVisible();
+                    busyWhileOpen = w.chartBusy() || !preview.isVisible();
                     seconds = int(clock.elapsed() / 1000);
                     recordedA = recordCount(boardA) - beforeA;
                     recordedB = recordCount(boardB) - beforeB;

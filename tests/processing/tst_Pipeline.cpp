@@ -194,7 +194,7 @@ private slots:
         f.feed(0, "0F3A21");
         QCOMPARE(w.runtimes()[0].sampleCount, 0);
         QCOMPARE(w.runtimes()[0].linkIdle, -1);
-        QVERIFY(w.runtimes()[0].lampOn);
+        QVERIFY(w.display(0).lampOn);
     }
 
     void referenceJumpsAreFilteredFromTheFourthLine() {
@@ -323,12 +323,12 @@ private slots:
         TForm1& w = f.startWith([](BoardConfigs& boards) { boards[0].elapsedAxis = 1; });
         const QByteArray line = "000000, 000100, 000100, 000100, 000100, 000100, 000100\r\n";
         f.feed(0, line);
-        QCOMPARE(w.runtimes()[0].chartOrigin, 0.0);
-        QCOMPARE(w.runtimes()[0].lastX, 0.0);
+        QCOMPARE(w.display(0).chartOrigin, 0.0);
+        QCOMPARE(w.display(0).lastX, 0.0);
         f.now = f.now.addSecs(60);
         w.runtimes()[0].recordCountdown = 0;
         f.feed(0, line);
-        QCOMPARE(qRound(w.runtimes()[0].lastX * 86400), 60);
+        QCOMPARE(qRound(w.display(0).lastX * 86400), 60);
     }
 
     void lostRecordIsReportedOncePerFile() {

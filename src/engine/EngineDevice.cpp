@@ -1,4 +1,4 @@
-#include "app/TForm1.h"
+#include "engine/Engine.h"
 
 #include "device/ComPort.h"
 #include "device/ConfigReport.h"
@@ -7,16 +7,13 @@
 #include "device/LineAcceptance.h"
 #include "processing/OutputControl.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QFileInfo>
-#include <QPushButton>
 
 #include <utility>
 
 namespace nimbar {
 
-void TForm1::createPorts() {
+void Engine::createPorts() {
     for (int i = 0; i < 5; ++i) {
         auto* port = new ComPort(this);
         port->setObjectName(QString("ComPort%1").arg(i + 1));
@@ -46,33 +43,25 @@ void TForm1::createPorts() {
     m_reopenTimer.setInterval(5000);
     connect(&m_reopenTimer, &QTimer::timeout, this,
             [this] { guarded([this] { reopenLostPorts(); }); });
-    for (int b = 0; b < kBoardCount; ++b)
-        connect(m_controls[b].getButton, &QPushButton::clicked, this,
-                [this, b] { guarded([&] { BtnGet1Click(b); }); });
 }
 
-void TForm1::reportPortMapErrors() {
+void Engine::reportPortMapErrors() {
     // Shown once the language is known: the combos are filled before the settings are read.
     if (!m_portMap.errorLines().isEmpty())
         ShowStatus(portMapErrorText(QFileInfo(m_paths.portMap()).fileName(), m_portMap.errorLines(),
                                     m_korean));
 }
 
-void TForm1::fillPortCombos() {
+void Engine::loadPortMap() {
     m_portMap = PortMap::load(m_paths.portMap());
-    const QStringList names = EnumComPorts(m_portMap);
-    for (BoardControls& c : m_controls) {
-        c.portCombo->clear();
-        c.portCombo->addItem("No Use");
-        c.portCombo->addItems(names);
-    }
+    m_portNames = EnumComPorts(m_portMap);
     for (ComPort* port : m_ports) {
         port->SetPortMap(m_portMap);
         port->SetBaudRate(9600);
     }
 }
 
-void TForm1::openBoardPort(ComPort* port) {
+void Engine::openBoardPort(ComPort* port) {
     try {
         port->Open();
         // A port that cannot be greeted fails like one that cannot be opened.
@@ -87,7 +76,7 @@ void TForm1::openBoardPort(ComPort* port) {
     }
 }
 
-void TForm1::openBoardPorts() {
+void Engine::openBoardPorts() {
     // Every board's port is tried before a box is shown: an unattended start with one adapter
     // missing must not keep the other boards from recording until someone clicks OK. A port
     // that fails is looked for again on the reopen timer, like one lost while running.
@@ -109,17 +98,18 @@ void TForm1::openBoardPorts() {
     if (failures > 0)
         m_reopenTimer.start();
     for (int i = 0; i < failures; ++i)
-        m_prompts->showMessage(this, openingPortFailedText(m_korean));
+        emit messageShown(openingPortFailedText(m_korean));
 }
 
-void TForm1::boardPortLost(int b, const QString& cause) {
+void Engine::boardPortLost(int b, const QString& cause) {
     m_exceptionLog.append(comPort(b)->metaObject()->className(), cause);
     ShowStatus(portLostText(comPort(b)->Port(), m_korean));
     m_portLost[static_cast<std::size_t>(b)] = true;
     m_reopenTimer.start();
+    emit portLost(b);
 }
 
-void TForm1::reopenLostPorts() {
+void Engine::reopenLostPorts() {
     bool anyLost = false;
     for (int b = 0; b < kBoardCount; ++b) {
         if (!m_portLost[static_cast<std::size_t>(b)])
@@ -135,17 +125,18 @@ void TForm1::reopenLostPorts() {
         m_reopenTimer.stop();
 }
 
-void TForm1::ComPort1AfterOpen(int b) {
+void Engine::ComPort1AfterOpen(int b) {
     ComPort* port = comPort(b);
     port->ClearBuffer(true, true);
     port->WriteStr(kCmdStartStream.toByteArray());
     // A device that was away missed the output changes meanwhile: it gets the current state.
-    if (m_portLost[static_cast<std::size_t>(b)] && m_controls[b].interlockBox->isChecked())
+    if (m_portLost[static_cast<std::size_t>(b)] && m_interlocked[static_cast<std::size_t>(b)])
         port->WriteStr(outputStateCommand(m_runtimes[b].modelClass, m_runtimes[b].doState));
     ShowStatus(portOpenedText(port->Port(), m_korean));
+    emit portOpened(b);
 }
 
-void TForm1::ComPort1RxFlag(int b) {
+void Engine::ComPort1RxFlag(int b) {
     ComPort* port = comPort(b);
     QByteArray received;
     port->ReadStr(received, kLineReadMax);
@@ -153,7 +144,7 @@ void TForm1::ComPort1RxFlag(int b) {
         port->ClearBuffer(true, true);
 }
 
-bool TForm1::writeBoardCommand(int b, const QByteArray& command) {
+bool Engine::writeBoardCommand(int b, const QByteArray& command) {
     ComPort* port = comPort(b);
     if (!port->Connected())
         return false;
@@ -167,7 +158,7 @@ bool TForm1::writeBoardCommand(int b, const QByteArray& command) {
     }
 }
 
-void TForm1::switchOutputsOff() {
+void Engine::switchOutputsOff() {
     for (int b = 0; b < kBoardCount; ++b) {
         BoardRuntime& runtime = m_runtimes[b];
         if (runtime.modelClass != 0)
@@ -176,50 +167,48 @@ void TForm1::switchOutputsOff() {
     }
 }
 
-void TForm1::closePorts() {
+void Engine::closePorts() {
     for (ComPort* port : m_ports)
         port->Close();
 }
 
-void TForm1::BtnGet1Click(int b) {
+void Engine::BtnGet1Click(int b, const QString& portName) {
     // The exchange takes the device over; a lost board port is no longer reopened for it.
     m_portLost[static_cast<std::size_t>(b)] = false;
     comPort(b)->Close();
     comPort(kExchangePort)->Close();
-    QComboBox* combo = m_controls[b].portCombo;
-    if (combo->currentIndex() <= 0) {
+    if (portName.isEmpty()) {
         ShowStatus(selectPortText(m_korean));
         return;
     }
     m_exchangeBoard = b;
+    m_exchangePortNumber = comPortNumber(portName);
     ComPort* port = comPort(kExchangePort);
     try {
-        port->SetPort(combo->currentText());
+        port->SetPort(portName);
         port->Open();
         port->ClearBuffer(true, true);
         port->WriteStr(kCmdConfigReport.toByteArray());
         beginExchange(b);
     } catch (const PortError&) {
-        ShowStatus(cannotOpenPortText(combo->currentText(), m_korean));
+        ShowStatus(cannotOpenPortText(portName, m_korean));
     }
 }
 
-void TForm1::beginExchange(int b) {
+void Engine::beginExchange(int b) {
     m_reply.reset();
     m_timerC.start();
-    for (BoardControls& c : m_controls)
-        c.getButton->setEnabled(false);
     m_exchangeActive[static_cast<std::size_t>(b)] = true;
+    emit exchangeChanged(true);
 }
 
-void TForm1::endExchange(int b) {
+void Engine::endExchange(int b) {
     m_timerC.stop();
-    for (BoardControls& c : m_controls)
-        c.getButton->setEnabled(true);
     m_exchangeActive[static_cast<std::size_t>(b)] = false;
+    emit exchangeChanged(false);
 }
 
-void TForm1::ComPort5RxChar(int count) {
+void Engine::ComPort5RxChar(int count) {
     const int b = m_exchangeBoard;
     if (!m_exchangeActive[static_cast<std::size_t>(b)])
         return;
@@ -236,30 +225,27 @@ void TForm1::ComPort5RxChar(int count) {
     }
 }
 
-void TForm1::TimerCTimer() {
+void Engine::TimerCTimer() {
     m_timerC.stop();
     const int b = m_exchangeBoard;
     if (m_exchangeActive[static_cast<std::size_t>(b)])
-        m_prompts->showMessage(this, noReplyText(m_korean));
+        emit messageShown(noReplyText(m_korean));
     endExchange(b);
 }
 
-void TForm1::applyConfigReport(int b, const QByteArray& frame) {
+void Engine::applyConfigReport(int b, const QByteArray& frame) {
     const ConfigReport report = ParseConfigReport(frame);
     if (report.modelClass)
         m_runtimes[b].modelClass = *report.modelClass;
     ConfigReportError error = report.error;
     if (error == ConfigReportError::None)
-        error = ApplyConfigReport(m_boards[b], b, PortNumberOf(m_controls[b].portCombo), report);
+        error = ApplyConfigReport(m_boards[b], b, m_exchangePortNumber, report);
     if (error != ConfigReportError::None) {
-        m_prompts->showMessage(this, configReportText(error, m_korean));
+        emit messageShown(configReportText(error, m_korean));
         return;
     }
-    refreshRangeCombos(b);
-    EnableBoardControls(b, true);
-    FillConfigPage(b);
-    EnableBoardControls(b, false);
-    m_prompts->showMessage(this, configOkText(m_korean));
+    emit configReportApplied(b);
+    emit messageShown(configOkText(m_korean));
 }
 
 } // namespace nimbar

@@ -1,9 +1,6 @@
-#include "app/TForm1.h"
+#include "engine/Engine.h"
 
-#include "app/ModelClass.h"
 #include "app/NumberText.h"
-#include "display/BoardMemo.h"
-#include "display/LiveChart.h"
 #include "net/NetClient.h"
 #include "processing/ChannelConversion.h"
 #include "processing/ColdJunction.h"
@@ -13,12 +10,8 @@
 #include "processing/MeasurementLine.h"
 #include "recording/RecordingFile.h"
 
-#include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
 
 #include <cmath>
 #include <limits>
@@ -27,8 +20,6 @@ namespace nimbar {
 
 namespace {
 
-constexpr int kMemoLineLimit = 250;
-constexpr int kNetworkMemoLineLimit = 100;
 constexpr double kReferenceJumpLimit = 10.0;
 
 bool isLinear(char boardLetter, int typeCode) {
@@ -37,26 +28,22 @@ bool isLinear(char boardLetter, int typeCode) {
 
 } // namespace
 
-void TForm1::ProcessLine(int b, const char* line) {
+void Engine::ProcessLine(int b, const char* line) {
     const QDateTime nowTime = m_clock();
     const double now = toDateTimeValue(nowTime);
     BoardConfig& board = m_boards[b];
     BoardRuntime& runtime = m_runtimes[b];
-    BoardControls& c = m_controls[b];
 
     publishBoard(b);
-    runtime.lampOn = !runtime.lampOn;
-    c.lamp->setStyleSheet(QString("background: %1; border: 1px solid gray; border-radius: 7px;")
-                              .arg(runtime.lampOn ? "red" : "white"));
+    emit lineArrived(b);
     if (strnlen(line, kLineBufferSize) < 10)
         return;
 
     if (runtime.sampleCount < 1) {
         runtime.startTime = now;
-        runtime.chartOrigin = m_elapse ? 0.0 : runtime.startTime;
-        c.startLabel->setText(LongTimeText(runtime.startTime));
         m_feed.setRecordingStart(b, nowTime);
         startRecordingFile(b, nowTime);
+        emit runStarted(b);
     }
     runtime.linkIdle = -2;
 
@@ -117,12 +104,6 @@ void TForm1::ProcessLine(int b, const char* line) {
         runtime.values[i] = runtime.filters[i].filter(runtime.values[i], window);
 
     EvaluateAlarms(b, now);
-    RefreshValuePanels(b);
-    if (m_clientPage.receiveMemo->blockCount() >= kNetworkMemoLineLimit ||
-        m_clientPage.sendMemo->blockCount() >= kNetworkMemoLineLimit) {
-        m_clientPage.receiveMemo->clear();
-        m_clientPage.sendMemo->clear();
-    }
 
     if (m_kind == BuildKind::Logger) {
         if (runtime.sampleCount > 0 && runtime.recordCountdown > 0) {
@@ -132,15 +113,8 @@ void TForm1::ProcessLine(int b, const char* line) {
         runtime.recordCountdown = board.interval;
     }
     runtime.lineReady = false;
-    AddChartPoint(b, now, runtime.values, runtime.status);
+    hideChannelsInvalidFromStart(b);
     ++runtime.sampleCount;
-
-    if (!runtime.memoPaused) {
-        c.memo->appendPlainText(
-            memoLine(runtime.sampleCount, ShortTimeText(now), runtime.values, runtime.modelClass));
-        if (c.memo->blockCount() >= kMemoLineLimit)
-            c.memo->clear();
-    }
 
     if (nowTime.time().hour() != runtime.fileHour || nowTime.date() != runtime.fileDay)
         startRecordingFile(b, nowTime);
@@ -150,15 +124,18 @@ void TForm1::ProcessLine(int b, const char* line) {
     }
     appendRecord(b, now);
     publishLine(b, nowTime, now, true);
-
-    if (c.chart->pointCount() >= LiveChart::kPointLimit) {
-        c.chart->clearPoints();
-        runtime.chartOrigin = runtime.lastX;
-    }
-    c.chart->refresh();
 }
 
-void TForm1::publishLine(int b, const QDateTime& time, double timeValue, bool recorded) {
+void Engine::hideChannelsInvalidFromStart(int b) {
+    BoardRuntime& runtime = m_runtimes[b];
+    if (runtime.sampleCount >= 5)
+        return;
+    for (int i = 0; i < kChannelCount; ++i)
+        if (runtime.status[i] != 0)
+            m_boards[b].channelVisible[i] = 0;
+}
+
+void Engine::publishLine(int b, const QDateTime& time, double timeValue, bool recorded) {
     const BoardRuntime& runtime = m_runtimes[b];
     LiveLine line;
     line.board = b;
@@ -169,21 +146,27 @@ void TForm1::publishLine(int b, const QDateTime& time, double timeValue, bool re
         line.valid[ch] = runtime.status[ch] == 0;
     line.alarms = runtime.alarmState;
     line.recorded = recorded;
+    emit lineProcessed(line);
     m_feed.publishLine(line);
 }
 
-void TForm1::publishBoard(int b) {
+void Engine::publishBoard(int b) {
     const bool active = m_kind == BuildKind::Logger ? portNumber(m_boards[b]) > 0
                                                     : m_client && m_client->isConnected(b);
     m_feed.setBoard(b, m_boards[b], active);
 }
 
-FixedReference TForm1::readFixedReference() {
-    if (!m_options.trefBox->isChecked()) {
+void Engine::setFixedReference(bool use, const QString& text) {
+    m_fixedReferenceUse = use;
+    m_fixedReferenceText = text;
+}
+
+FixedReference Engine::readFixedReference() {
+    if (!m_fixedReferenceUse) {
         m_badFixedReference = false;
         return {};
     }
-    const QString text = m_options.trefEdit->text();
+    const QString& text = m_fixedReferenceText;
     if (const auto typed = parseNumber(text)) {
         m_badFixedReference = false;
         return FixedReference{true, *typed};
@@ -194,7 +177,7 @@ FixedReference TForm1::readFixedReference() {
     return FixedReference{true, std::numeric_limits<double>::quiet_NaN()};
 }
 
-void TForm1::startRecordingFile(int b, const QDateTime& now) {
+void Engine::startRecordingFile(int b, const QDateTime& now) {
     BoardRuntime& runtime = m_runtimes[b];
     int hour = 0;
     runtime.filePath = RecordingBasePath(m_dataDirectory, b, now, hour) + kRecordingExtension;
@@ -203,7 +186,7 @@ void TForm1::startRecordingFile(int b, const QDateTime& now) {
     WriteRecordingHeader(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
 }
 
-void TForm1::appendRecord(int b, double time) {
+void Engine::appendRecord(int b, double time) {
     BoardRuntime& runtime = m_runtimes[b];
     // A file whose header could not be written earlier gets it now, so that its records never
     // start at offset 0 where the reader expects the header; its directory too, when the data
@@ -222,7 +205,7 @@ void TForm1::appendRecord(int b, double time) {
     reportLostRecord(b, runtime.filePath);
 }
 
-void TForm1::reportLostRecord(int b, const QString& path) {
+void Engine::reportLostRecord(int b, const QString& path) {
     BoardRuntime& runtime = m_runtimes[b];
     if (runtime.lostRecordFile == path)
         return;
@@ -230,12 +213,9 @@ void TForm1::reportLostRecord(int b, const QString& path) {
     ShowStatus(tr("DAQ%1: record lost, cannot write %2").arg(b + 1).arg(path));
 }
 
-void TForm1::RestartBoard(int b) {
+void Engine::RestartBoard(int b) {
     BoardRuntime& runtime = m_runtimes[b];
     runtime.sampleCount = 0;
-    m_controls[b].memo->clear();
-    m_controls[b].chart->clearPoints();
-    m_controls[b].chart->refresh();
     for (int i = 0; i < kChannelCount; ++i) {
         runtime.filters[i].clear();
         runtime.values[i] = InvalidValue;
