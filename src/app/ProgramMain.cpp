@@ -3,9 +3,9 @@
 #include "app/CommandLineHelp.h"
 #include "app/Listeners.h"
 #include "app/NimbarApplication.h"
-#include "app/ProgramPaths.h"
-#include "app/TForm1.h"
 #include "app/TerminationSignals.h"
+#include "settings/ProgramPaths.h"
+#include "ui/main/TForm1.h"
 
 #include <cstdio>
 

@@ -1,10 +1,10 @@
 #include "browser/BrowserExport.h"
 
-#include "app/RecordText.h"
 #include "browser/BrowserTexts.h"
 #include "browser/BrowserTime.h"
 #include "processing/InvalidValue.h"
 #include "recording/XlsWriter.h"
+#include "settings/RecordText.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,10 +1,5 @@
 #pragma once
 
-#include "app/BoardConfig.h"
-#include "app/BuildKind.h"
-#include "app/ClientSettings.h"
-#include "app/ExceptionLog.h"
-#include "app/ProgramPaths.h"
 #include "device/ConfigFrameCollector.h"
 #include "device/PortMap.h"
 #include "engine/LiveFeed.h"
@@ -13,6 +8,11 @@
 #include "processing/BoardRuntime.h"
 #include "processing/ChannelConversion.h"
 #include "processing/OutputControl.h"
+#include "settings/BoardConfig.h"
+#include "settings/BuildKind.h"
+#include "settings/ClientSettings.h"
+#include "settings/ExceptionLog.h"
+#include "settings/ProgramPaths.h"
 
 #include <QDateTime>
 #include <QObject>

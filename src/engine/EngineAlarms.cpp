@@ -1,12 +1,12 @@
 #include "engine/Engine.h"
 
-#include "app/AlarmLimits.h"
 #include "processing/AlarmEvaluation.h"
 #include "processing/AlarmLimitEntry.h"
 #include "processing/AlarmTexts.h"
 #include "processing/DateTimeValue.h"
 #include "processing/OutputControl.h"
 #include "recording/EventLog.h"
+#include "settings/AlarmLimits.h"
 
 namespace nimbar {
 

@@ -1,6 +1,5 @@
 #include "engine/Engine.h"
 
-#include "app/NumberText.h"
 #include "net/NetClient.h"
 #include "processing/ChannelConversion.h"
 #include "processing/ColdJunction.h"
@@ -9,6 +8,7 @@
 #include "processing/InvalidValue.h"
 #include "processing/MeasurementLine.h"
 #include "recording/RecordingFile.h"
+#include "settings/NumberText.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 // handlers write to the records only after start-up.
 #include "engine/Engine.h"
 
-#include "app/RecordText.h"
 #include "device/ComPort.h"
+#include "settings/RecordText.h"
 
 namespace nimbar {
 

@@ -1,9 +1,9 @@
-#include "app/AlarmLimits.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "engine/Engine.h"
 #include "net/NetClient.h"
 #include "net/NetServer.h"
+#include "settings/AlarmLimits.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QThread>

@@ -1,7 +1,7 @@
-#include "app/ModelClass.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "engine/Engine.h"
+#include "settings/ModelClass.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/BoardConfig.h"
 #include "net/NetFrame.h"
 #include "processing/BoardRuntime.h"
+#include "settings/BoardConfig.h"
 
 #include <QHash>
 #include <QList>

@@ -3,9 +3,9 @@
 #include "RecordingFiles.h"
 #include "TwoRecordingBoards.h"
 #include "WindowFixture.h"
-#include "app/RecordText.h"
 #include "browser/RangeScan.h"
-#include "browser/TFormB.h"
+#include "settings/RecordText.h"
+#include "ui/browser/TFormB.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 // configuration exchange from its page, and the interlock box.
 #include "Simulator.h"
 #include "WindowFixture.h"
-#include "app/RecordText.h"
 #include "device/ComPort.h"
+#include "settings/RecordText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

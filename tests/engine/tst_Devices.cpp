@@ -2,8 +2,8 @@
 // reopening, the configuration exchange and the interlocked outputs.
 #include "EngineFixture.h"
 #include "Simulator.h"
-#include "app/RecordText.h"
 #include "device/ComPort.h"
+#include "settings/RecordText.h"
 
 #include <QSignalSpy>
 #include <QTest>

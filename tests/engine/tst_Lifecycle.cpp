@@ -1,10 +1,10 @@
 // The engine's life without a window: start-up as the settings say, serving, the ticks that
 // show it alive, and the shutdown that saves, tells the clients and closes.
 #include "EngineFixture.h"
-#include "app/RecordText.h"
 #include "net/NetClient.h"
 #include "net/NetFrame.h"
 #include "net/NetServer.h"
+#include "settings/RecordText.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -109,6 +109,7 @@ private slots:
         Engine& w = f.create(BuildKind::Client);
         QSignalSpy addresses(&w, &Engine::addressesChanged);
         QSignalSpy ticks(&w, &Engine::ticked);
+        QSignalSpy listed(&w, &Engine::serverListed);
         w.connectAtStart(" 127.0.0.1 ");
         w.TimerSTimer();
         QVERIFY(w.timer2().isActive());
@@ -116,6 +117,8 @@ private slots:
         QCOMPARE(w.serverAddresses(2), (QStringList{"127.0.0.1", "192.168.10.20"}));
         QVERIFY(w.netClient()->retrying());
         QVERIFY(QTest::qWaitFor([&] { return w.netClient()->isConnected(0); }, 3000));
+        // The server's name is looked up once connected; the test waits for the answer.
+        QVERIFY(QTest::qWaitFor([&] { return !listed.isEmpty(); }, 5000));
         w.Timer2Timer();
         QCOMPARE(ticks.size(), 1);
 

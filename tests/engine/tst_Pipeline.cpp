@@ -1,11 +1,11 @@
 // The engine's sample pipeline, fed with lines built here and a clock set by the test.
 #include "EngineFixture.h"
-#include "app/RecordText.h"
 #include "processing/ChannelConversion.h"
 #include "processing/ColdJunction.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 #include "recording/RecordingFile.h"
+#include "settings/RecordText.h"
 
 #include <QDir>
 #include <QFile>

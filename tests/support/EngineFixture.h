@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/BoardConfig.h"
-#include "app/SettingsFile.h"
 #include "engine/Engine.h"
+#include "settings/BoardConfig.h"
+#include "settings/SettingsFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

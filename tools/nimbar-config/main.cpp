@@ -1,10 +1,10 @@
 // nimbar-config: writes a logger settings file (Nimbar5610.SET) from the command line, for
 // installs prepared by script and for the demo that scripts/run starts.
-#include "app/BoardConfig.h"
-#include "app/ModelClass.h"
-#include "app/ProgramPaths.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/ModelClass.h"
+#include "settings/ProgramPaths.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
 #include <QStringList>
