@@ -4,6 +4,7 @@
 #   app/      entry points           may include everything
 #   ui/       windows                not app/
 #   engine/   the running system     not ui/ or app/, no Gui
+#   mqtt/ web/ listeners of the engine's live feed: likewise
 #   settings/ device/ processing/ display/ recording/ net/ browser/
 #             widget-free subsystems not engine/, ui/ or app/, no Gui
 function(nimbar_check_layers source_dir)
@@ -18,12 +19,12 @@ function(nimbar_check_layers source_dir)
     endforeach()
 
     set(subsystems settings device processing display recording net browser)
-    set(layers ${subsystems} engine ui)
+    set(layers ${subsystems} engine mqtt web ui)
     set(problems)
     foreach(layer IN LISTS layers)
         if(layer STREQUAL "ui")
             set(forbidden app)
-        elseif(layer STREQUAL "engine")
+        elseif(layer MATCHES "^(engine|mqtt|web)$")
             set(forbidden ui app)
         else()
             set(forbidden engine ui app)

@@ -151,8 +151,10 @@
         <translation>알람 설정</translation>
     </message>
     <message>
-        <source>Double click the memo to pause scrolling</source>
-        <translation>메모를 중지하려면 메모장을 더블클릭하세요.</translation>
+        <source>Double click the memo to pause scrolling
+After an alarm it stays red until clicked</source>
+        <translation>메모를 중지하려면 메모장을 더블클릭하세요.
+알람 후에는 클릭할 때까지 빨간색으로 남습니다</translation>
     </message>
     <message>
         <source>Disable All Networking</source>
@@ -434,6 +436,14 @@
     <message>
         <source>The Log is saved as %1 file</source>
         <translation>로그가 저장 되었습니다. : %1</translation>
+    </message>
+    <message>
+        <source>Records are being lost: the disk has not kept up and %1 records are waiting to be written.</source>
+        <translation>기록 손실: 디스크가 따라가지 못해 기록 %1개가 쓰기를 기다리고 있습니다.</translation>
+    </message>
+    <message>
+        <source>%1 records could not be written before the program ended: the disk did not answer.</source>
+        <translation>디스크가 응답하지 않아 프로그램 종료 전에 기록 %1개를 쓰지 못했습니다.</translation>
     </message>
 </context>
 </TS>

@@ -1,32 +1,42 @@
 #include "app/CommandLineHelp.h"
 
+#include "ProgramIdentity.h"
+
 namespace nimbar {
 
 namespace {
 
-constexpr char kVersion[] = "2.0.2";
+QString mqttHelp(BuildKind kind) {
+    return QString(
+               "  --mqtt URL      publish every record to the MQTT broker at mqtt://host[:port]\n"
+               "                  or mqtts://host[:port]; more keys in %1.mqtt\n"
+               "  --mqtt-topic PREFIX  the topics' prefix (default %2/<host name>)\n")
+        .arg(programName(kind), kind == BuildKind::Logger ? "nimbar" : "tessel");
+}
 
 QString helpText(BuildKind kind) {
     const QString name = programName(kind);
     if (kind == BuildKind::Logger)
         return "Usage: " + name +
-               " [--home DIR]\n"
+               " [--home DIR] [--mqtt URL [--mqtt-topic PREFIX]]\n"
                "Logger for the KARN-5600, 5610, 5400 and 5800 data loggers on the serial ports:\n"
                "charts, alarms, hourly recording files, and each board served over TCP.\n"
                "\n"
                "  --home DIR      keep the settings, port bindings and logs in DIR instead of\n"
-               "                  the program's folder (DIR is created when missing)\n"
+               "                  the program's folder (DIR is created when missing)\n" +
+               mqttHelp(kind) +
                "  --help          this text\n"
                "  --version       the version\n"
                "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
     return "Usage: " + name +
-           " [--home DIR] [--connect HOST]\n"
+           " [--home DIR] [--connect HOST] [--mqtt URL [--mqtt-topic PREFIX]]\n"
            "Client of the Nimbar5610 logger: follows its boards over TCP, charts, checks and\n"
            "records them as the logger does.\n"
            "\n"
            "  --home DIR      keep the settings and logs in DIR instead of the program's folder\n"
            "                  (DIR is created when missing)\n"
-           "  --connect HOST  connect every board to the logger at HOST at start-up\n"
+           "  --connect HOST  connect every board to the logger at HOST at start-up\n" +
+           mqttHelp(kind) +
            "  --help          this text\n"
            "  --version       the version\n"
            "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
@@ -40,7 +50,7 @@ std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& argu
         if (arguments[i] == "--help" || arguments[i] == "-h")
             return helpText(kind);
         if (arguments[i] == "--version")
-            return programName(kind) + " Ver " + kVersion + '\n';
+            return programName(kind) + " Ver " + kProgramVersion + '\n';
     }
     return std::nullopt;
 }
@@ -68,6 +78,12 @@ ProgramOptions programOptions(BuildKind kind, const QStringList& arguments) {
             options.connectHost = valueAfter(i);
             if (!options.connectHost || options.connectHost->isEmpty())
                 options.error = "--connect needs a host";
+        } else if (argument == "--mqtt" || argument == "--mqtt-topic") {
+            const bool url = argument == "--mqtt";
+            std::optional<QString>& value = url ? options.mqttUrl : options.mqttTopic;
+            value = valueAfter(i);
+            if (!value || value->isEmpty())
+                options.error = url ? "--mqtt needs a broker URL" : "--mqtt-topic needs a prefix";
         } else {
             options.error = QString("unknown option '%1'").arg(argument);
         }

@@ -17,6 +17,8 @@ std::optional<QString> commandLineAnswer(BuildKind kind, const QStringList& argu
 struct ProgramOptions {
     std::optional<QString> home;
     std::optional<QString> connectHost; // the client only
+    std::optional<QString> mqttUrl;     // the broker to publish to, as given
+    std::optional<QString> mqttTopic;
     QString error;
 };
 // From the arguments the application object leaves: it takes its own (-platform, -style, ...).

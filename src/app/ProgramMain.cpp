@@ -1,6 +1,7 @@
 #include "app/ProgramMain.h"
 
 #include "app/CommandLineHelp.h"
+#include "app/DesktopIdentity.h"
 #include "app/Listeners.h"
 #include "app/NimbarApplication.h"
 #include "app/TerminationSignals.h"
@@ -25,6 +26,8 @@ int runProgram(BuildKind kind, int argc, char** argv) {
     // No display name: the platform would append it to the window title, which already names
     // the program.
     application.setApplicationName(name);
+    application.setDesktopFileName(desktopEntryName(kind));
+    application.setWindowIcon(programIcon(kind));
 
     // Read after the application object has taken its own options, and before any window.
     const ProgramOptions options = programOptions(kind, application.arguments());

@@ -25,6 +25,12 @@ Engine::Engine(BuildKind kind, ProgramPaths paths, QObject* parent)
     createNetwork();
     // A listener's notice (a broker lost, a port taken) is said where the status goes.
     connect(&m_feed, &LiveFeed::userNotice, this, &Engine::ShowStatus);
+    connect(&m_writer, &RecordingWriter::recordLost, this, &Engine::reportLostRecord);
+    connect(&m_writer, &RecordingWriter::queueFull, this, [this](int capacity) {
+        ShowStatus(tr("Records are being lost: the disk has not kept up and %1 records are "
+                      "waiting to be written.")
+                       .arg(capacity));
+    });
 }
 
 Engine::~Engine() = default;

@@ -8,6 +8,7 @@
 #include "processing/BoardRuntime.h"
 #include "processing/ChannelConversion.h"
 #include "processing/OutputControl.h"
+#include "recording/RecordingWriter.h"
 #include "settings/BoardConfig.h"
 #include "settings/BuildKind.h"
 #include "settings/ClientSettings.h"
@@ -59,6 +60,8 @@ public:
     ClientSettings& clientSettings() { return m_clientSettings; }
     // The live data for listeners that are not windows (web side, broker publisher).
     LiveFeed& liveFeed() { return m_feed; }
+    // Where the recording files are written, off the tick; tests wait for it before reading them.
+    RecordingWriter& recordingWriter() { return m_writer; }
     bool korean() const { return m_korean; }
     bool started() const { return m_started; }
     bool firstRun() const { return m_firstRun; }
@@ -236,6 +239,8 @@ private:
     void startRecordingFile(int board, const QDateTime& now);
     void appendRecord(int board, double time);
     void reportLostRecord(int board, const QString& path);
+    // Waits for the recording writer at shutdown; records it could not write are said.
+    void drainRecording();
     void publishLine(int board, const QDateTime& time, double timeValue, bool recorded);
     void publishBoard(int board);
     void applyOutputDecision(int board, const OutputBoxDecision& decision);
@@ -252,6 +257,7 @@ private:
     ProgramPaths m_paths;
     ExceptionLog m_exceptionLog;
     LiveFeed m_feed;
+    RecordingWriter m_writer;
 
     BoardConfigs m_boards{};
     BoardRuntimes m_runtimes{};

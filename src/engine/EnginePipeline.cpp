@@ -10,9 +10,6 @@
 #include "recording/RecordingFile.h"
 #include "settings/NumberText.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <cmath>
 #include <limits>
 
@@ -119,7 +116,7 @@ void Engine::ProcessLine(int b, const char* line) {
     if (nowTime.time().hour() != runtime.fileHour || nowTime.date() != runtime.fileDay)
         startRecordingFile(b, nowTime);
     if (runtime.headerRewrite) {
-        WriteRecordingHeader(runtime.filePath, buildRecordingHeader(board, runtime.startTime));
+        m_writer.rewriteHeader(runtime.filePath, buildRecordingHeader(board, runtime.startTime));
         runtime.headerRewrite = false;
     }
     appendRecord(b, now);
@@ -180,36 +177,20 @@ FixedReference Engine::readFixedReference() {
 void Engine::startRecordingFile(int b, const QDateTime& now) {
     BoardRuntime& runtime = m_runtimes[b];
     int hour = 0;
-    runtime.filePath = RecordingBasePath(m_dataDirectory, b, now, hour) + kRecordingExtension;
+    runtime.filePath = RecordingBaseName(m_dataDirectory, b, now, hour) + kRecordingExtension;
     runtime.fileHour = static_cast<int16_t>(hour);
     runtime.fileDay = now.date();
-    WriteRecordingHeader(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
+    m_writer.createFile(runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime));
 }
 
 void Engine::appendRecord(int b, double time) {
-    BoardRuntime& runtime = m_runtimes[b];
-    // A file whose header could not be written earlier gets it now, so that its records never
-    // start at offset 0 where the reader expects the header; its directory too, when the data
-    // directory could not take it then (read-only, full, missing).
-    if (QFileInfo(runtime.filePath).size() < static_cast<qint64>(sizeof(RecordingHeader))) {
-        QDir().mkpath(QFileInfo(runtime.filePath).path());
-        WriteRecordingHeader(runtime.filePath,
-                             buildRecordingHeader(m_boards[b], runtime.startTime));
-    }
-    // Still no whole header: a record now would take its place.
-    if (QFileInfo(runtime.filePath).size() >= static_cast<qint64>(sizeof(RecordingHeader)) &&
-        AppendRecord(runtime.filePath, time, runtime.values)) {
-        runtime.lostRecordFile.clear();
-        return;
-    }
-    reportLostRecord(b, runtime.filePath);
+    const BoardRuntime& runtime = m_runtimes[b];
+    m_writer.appendRecord(b, runtime.filePath, buildRecordingHeader(m_boards[b], runtime.startTime),
+                          time, runtime.values);
 }
 
+// The writer says it once per file, until a record of the board is written again.
 void Engine::reportLostRecord(int b, const QString& path) {
-    BoardRuntime& runtime = m_runtimes[b];
-    if (runtime.lostRecordFile == path)
-        return;
-    runtime.lostRecordFile = path;
     ShowStatus(tr("DAQ%1: record lost, cannot write %2").arg(b + 1).arg(path));
 }
 

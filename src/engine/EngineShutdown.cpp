@@ -9,6 +9,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 namespace nimbar {
@@ -36,6 +37,8 @@ bool Engine::shutdownLogger() {
     emit clientListChanged({});
     m_server->clearClientList();
     m_server->closeAll();
+    // Last: outputs off and clients told without waiting for a slow disk.
+    drainRecording();
     return saved;
 }
 
@@ -44,7 +47,20 @@ bool Engine::shutdownClient() {
         return true;
     m_timer2.stop();
     m_client->closeAll();
-    return saveClientSettingsRecord();
+    const bool saved = saveClientSettingsRecord();
+    drainRecording();
+    return saved;
+}
+
+void Engine::drainRecording() {
+    const int left = m_writer.drain();
+    if (left == 0)
+        return;
+    const QString text =
+        tr("%1 records could not be written before the program ended: the disk did not answer.")
+            .arg(left);
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    m_exceptionLog.append("RecordingWriter", text);
 }
 
 QString Engine::settingsNotSavedText() const {

@@ -41,8 +41,6 @@ struct BoardRuntime {
     int32_t doState = 0;
     int32_t prevDoState = 0;
     bool lampOn = false;
-    // The record that could not be written, reported once per file until a write succeeds.
-    QString lostRecordFile;
     // A class-0 thermocouple board without its reference voltage was reported; cleared once it
     // is set, so that it is said again if it is lost.
     bool refVoltsMissingReported = false;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -24,20 +25,22 @@ void copySlot(char (&slot)[Slot], const char (&source)[Source], std::size_t limi
 
 } // namespace
 
-QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTime& now,
+QString RecordingBaseName(const QString& dataDirectory, int board, const QDateTime& now,
                           int& hour) {
     const QString directory = QDir::toNativeSeparators(QDir::cleanPath(
         dataDirectory + '/' + now.date().toString("yyyyMMdd") + '/' + QChar(boardLetter(board))));
-    QDir().mkpath(directory);
     hour = now.time().hour();
     return directory + QDir::separator() + now.time().toString("hhmmss");
 }
 
-namespace {
+QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTime& now,
+                          int& hour) {
+    const QString base = RecordingBaseName(dataDirectory, board, now, hour);
+    QDir().mkpath(QFileInfo(base).path());
+    return base;
+}
 
-// Puts what was written on the disk itself, so that a power cut loses at most the record that
-// was being written.
-bool syncData(QFile& file) {
+bool syncRecordingData(QFile& file) {
     if (!file.flush())
         return false;
 #ifdef Q_OS_UNIX
@@ -49,8 +52,6 @@ bool syncData(QFile& file) {
 #endif
 }
 
-// The size up to the last whole record: a crash can leave part of a record at the end, and
-// records appended after it would be read shifted.
 qint64 wholeRecordsSize(qint64 size) {
     constexpr qint64 header = sizeof(RecordingHeader);
     constexpr qint64 record = sizeof(RecordingRecord);
@@ -58,8 +59,6 @@ qint64 wholeRecordsSize(qint64 size) {
         return size;
     return header + (size - header) / record * record;
 }
-
-} // namespace
 
 RecordingHeader buildRecordingHeader(const BoardConfig& board, double startTime) {
     RecordingHeader header;
@@ -101,7 +100,7 @@ bool AppendRecord(const QString& path, double time,
     const bool written = file.seek(before) &&
                          file.write(reinterpret_cast<const char*>(&record), sizeof record) ==
                              static_cast<qint64>(sizeof record) &&
-                         syncData(file);
+                         syncRecordingData(file);
     if (!written)
         file.resize(before);
     return written;

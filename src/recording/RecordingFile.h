@@ -3,6 +3,7 @@
 #include "settings/BoardConfig.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QString>
 
 #include <array>
@@ -44,6 +45,8 @@ inline constexpr char kRecordingExtension[] = ".KRN";
 // data directory/YYYYMMDD/L/HHMMSS for the time now, the directories created when missing.
 // hour receives the hour of day that the name carries.
 QString RecordingBasePath(const QString& dataDirectory, int board, const QDateTime& now, int& hour);
+// The same name without touching the disk: the recording writer makes the directories.
+QString RecordingBaseName(const QString& dataDirectory, int board, const QDateTime& now, int& hour);
 
 RecordingHeader buildRecordingHeader(const BoardConfig& board, double startTime);
 
@@ -55,5 +58,13 @@ bool WriteRecordingHeader(const QString& path, const RecordingHeader& header);
 // record left at the end of a file with its header (a crash while writing) is cut first.
 bool AppendRecord(const QString& path, double time,
                   const std::array<double, kChannelCount>& values);
+
+// The size up to the last whole record: a crash can leave part of a record at the end, and
+// records appended after it would be read shifted.
+qint64 wholeRecordsSize(qint64 size);
+
+// Puts what was written to the file on the disk itself, so that a power cut loses at most the
+// record that was being written.
+bool syncRecordingData(QFile& file);
 
 } // namespace nimbar

@@ -35,6 +35,9 @@ QString ProgramPaths::portMap() const {
 QString ProgramPaths::reportPicture() const {
     return file("temp.bmp");
 }
+QString ProgramPaths::mqttSettings() const {
+    return file(programName(m_kind) + ".mqtt");
+}
 
 QByteArray ProgramPaths::defaultDataDirText() const {
     const QString folder = m_kind == BuildKind::Logger ? "Nimbar" : "Tessel";
@@ -50,7 +53,11 @@ QString ProgramPaths::homeDirectory(BuildKind kind, const std::optional<QString>
     if (given)
         return QDir(*given).absolutePath();
     const QString programDirectory = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDirectory).isWritable())
+    // An installed program sits in a bin folder (/usr/bin, /usr/local/bin, <prefix>/bin) that
+    // every user shares: it never takes anyone's files, even where it can be written (by root,
+    // or in a prefix of one's own).
+    const bool installed = QFileInfo(programDirectory).fileName() == QLatin1String("bin");
+    if (!installed && QFileInfo(programDirectory).isWritable())
         return programDirectory;
     return userDataDirectory(kind);
 }

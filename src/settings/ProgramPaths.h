@@ -22,14 +22,16 @@ public:
     QString alarmSound() const;
     QString portMap() const;
     QString reportPicture() const;
+    QString mqttSettings() const; // the broker publisher's keys, a text file
+    BuildKind kind() const { return m_kind; }
 
     // The data directory that a new settings record names, in the record's encoding. On Linux
     // it is "~/Nimbar" ("~/Tessel"), expanded at start-up, so that it fits every home.
     QByteArray defaultDataDirText() const;
 
-    // The folder given with --home, else the executable's directory when it is writable, else
-    // the per-user data directory (installed programs): $XDG_DATA_HOME/<program>, by default
-    // ~/.local/share/<program>, created when missing.
+    // The folder given with --home, else the executable's directory when it is writable and not
+    // a bin folder, else the per-user data directory (installed programs): $XDG_DATA_HOME/
+    // <program>, by default ~/.local/share/<program>, created when missing.
     static QString homeDirectory(BuildKind kind, const std::optional<QString>& given);
     // Creates a given home with its parents when missing: a first run's settings would otherwise
     // be lost at exit. The reason when the folder cannot be used, else empty.

@@ -77,6 +77,8 @@ private slots:
             << "Tessel5610" << QStringList{"--home"} << "--home needs a folder";
         QTest::newRow("connect without host")
             << "Tessel5610" << QStringList{"--connect", "--home", "x"} << "--connect needs a host";
+        QTest::newRow("mqtt without url")
+            << "Tessel5610" << QStringList{"--mqtt", "--home", "x"} << "--mqtt needs a broker URL";
         QTest::newRow("home is a file")
             << "Nimbar5610" << QStringList{"--home", "FILE"} << "is not a folder";
     }
@@ -115,7 +117,8 @@ private slots:
         };
         const auto [loggerCode, loggerHelp] = run("Nimbar5610", "--help");
         QCOMPARE(loggerCode, 0);
-        QVERIFY(loggerHelp.startsWith("Usage: Nimbar5610 [--home DIR]\n"));
+        QVERIFY(loggerHelp.startsWith("Usage: Nimbar5610 [--home DIR] [--mqtt URL"));
+        QVERIFY(loggerHelp.contains("--mqtt-topic PREFIX"));
         QVERIFY(!loggerHelp.contains("--connect"));
         const auto [clientCode, clientHelp] = run("Tessel5610", "--help");
         QCOMPARE(clientCode, 0);

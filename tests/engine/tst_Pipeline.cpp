@@ -53,6 +53,8 @@ struct PipelineFixture : EngineFixture {
         char buffer[180] = {};
         std::memcpy(buffer, line.constData(), std::min<qsizetype>(line.size(), 179));
         engine->ProcessLine(board, buffer);
+        // The files are written off the tick: what the line wrote is read right after.
+        engine->recordingWriter().waitForIdle();
     }
 
     QString dataDir() const { return engine->dataDirectory(); }
@@ -236,6 +238,7 @@ private slots:
                 QCOMPARE(r.sampleCount, 1); // the first line is recorded at once
         }
         QCOMPARE(recorded, 3); // ticks 0, 5 and 10
+        QVERIFY(w.recordingWriter().waitForIdle());
         QCOMPARE(QFileInfo(r.filePath).size(), 544 + 3 * 80);
         // Listeners see every line, and as records exactly what the file holds.
         QCOMPARE(lines.size(), 11);

@@ -1,9 +1,11 @@
 // nimbar-config as scripts run it: the records it writes, and the data directories it refuses.
 #include "ToolRun.h"
 #include "settings/BoardConfig.h"
+#include "settings/ClientSettings.h"
 #include "settings/SettingsFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +41,20 @@ private slots:
         QCOMPARE(visible(0), QString("111111100"));
         QCOMPARE(visible(1), QString("111110000"));
         QCOMPARE(visible(2), QString("111111111")); // not named: the defaults
+    }
+
+    // The client demo's file: English, its records inside the demo folder.
+    void clientSettingsFile() {
+        QTemporaryDir dir;
+        const QString out = dir.filePath("Tessel5610.SET");
+        QCOMPARE(
+            configure({"--client", "--out", out, "--data-dir", "/tmp/demo", "--english"}).exitCode,
+            0);
+        QCOMPARE(QFileInfo(out).size(), qint64(sizeof(ClientSettings)));
+        const ClientSettings settings = loadClientSettings(out, "");
+        QCOMPARE(settings.english, 1);
+        QCOMPARE(QByteArray(settings.dataDir), "/tmp/demo");
+        QCOMPARE(configure({"--client", "--out", out, "0:KARN-5610:3:K"}).exitCode, 1);
     }
 
     void directoryTheRecordCannotHoldIsRefused_data() {

@@ -147,6 +147,7 @@ Simulates a KARN data logger on a pseudo-terminal.
                       4 minutes, first after one minute
   --seed N            seed of the garbage bytes (default 1)
   --help              this text
+  --version           the version
 
 The device starts its lines on "DK\r", answers "DC\r" with its configuration report and takes
 "D1\r", "D0\r" and "P<hex>\r" as output commands. Thermocouple channels drift between 20 and

@@ -4,6 +4,9 @@
 #include "SimOptions.h"
 #include "Simulator.h"
 
+#include "ProgramIdentity.h"
+
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -37,6 +40,10 @@ std::FILE* openAppend(const std::string& path) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (std::find(args.begin(), args.end(), "--version") != args.end()) {
+        std::printf("karnsim Ver %s\n", nimbar::kProgramVersion);
+        return 0;
+    }
     const karnsim::ParsedOptions parsed = karnsim::parseOptions(args);
     if (parsed.options.help) {
         std::fputs(karnsim::helpText().c_str(), stdout);

@@ -1,10 +1,14 @@
-// nimbar-config: writes a logger settings file (Nimbar5610.SET) from the command line, for
-// installs prepared by script and for the demo that scripts/run starts.
+// nimbar-config: writes a logger settings file (Nimbar5610.SET), or a client's
+// (Tessel5610.SET), from the command line, for installs prepared by script and for the demos
+// that scripts/run starts.
 #include "settings/BoardConfig.h"
+#include "settings/ClientSettings.h"
 #include "settings/ModelClass.h"
 #include "settings/ProgramPaths.h"
 #include "settings/RecordText.h"
 #include "settings/SettingsFile.h"
+
+#include "ProgramIdentity.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -17,12 +21,17 @@ namespace {
 
 constexpr char kUsage[] =
     "Usage: nimbar-config --out FILE [--data-dir DIR] [--english] BOARD...\n"
+    "       nimbar-config --client --out FILE [--data-dir DIR] [--english]\n"
     "Writes a Nimbar5610 settings file: the default records, changed for each BOARD given as\n"
     "  INDEX:MODEL:PORT:TYPE      for example 0:KARN-5610:3:K\n"
     "INDEX 0..3, MODEL KARN-5600/5610/5400/5800, PORT the n of COM<n> (0 = none), TYPE one of\n"
     "V K R J S T B (every channel of the board). The reference supply is set to 5 V.\n"
+    "With --client it writes a Tessel5610 settings file instead (no boards).\n"
     "DIR must fit the record: at most 80 bytes in code page 949; one inside the home is\n"
-    "stored as ~/..., a relative one is taken from the folder of the settings file.\n";
+    "stored as ~/..., a relative one is taken from the folder of the settings file.\n"
+    "\n"
+    "  --help     this text\n"
+    "  --version  the version\n";
 
 int fail(const QString& message) {
     std::fprintf(stderr, "nimbar-config: %s\n", qPrintable(message));
@@ -38,9 +47,14 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stdout);
         return 0;
     }
+    if (args.contains("--version")) {
+        std::printf("nimbar-config Ver %s\n", kProgramVersion);
+        return 0;
+    }
     QString out;
     QString dataDir;
     bool english = false;
+    bool client = false;
     QStringList boardSpecs;
     for (int i = 0; i < args.size(); ++i) {
         if ((args[i] == "--out" || args[i] == "--data-dir") && i + 1 >= args.size())
@@ -51,6 +65,8 @@ int main(int argc, char** argv) {
             dataDir = args[++i];
         else if (args[i] == "--english")
             english = true;
+        else if (args[i] == "--client")
+            client = true;
         else if (!args[i].startsWith("--"))
             boardSpecs << args[i];
         else
@@ -68,6 +84,15 @@ int main(int argc, char** argv) {
         return fail("the data directory " + dataDir +
                     " cannot be stored: its path is longer than 80 bytes or holds characters "
                     "outside code page 949");
+    if (client) {
+        if (!boardSpecs.isEmpty())
+            return fail("a client settings file has no boards");
+        ClientSettings settings = defaultClientSettings(dataDirText->constData());
+        settings.english = english ? 1 : 0;
+        if (!saveClientSettings(out, settings))
+            return fail("cannot write " + out);
+        return 0;
+    }
     BoardConfigs boards{};
     fillDefaultBoardConfigs(boards, dataDirText->constData());
     boards[0].english = english ? 1 : 0;

@@ -11,6 +11,8 @@
 #include "settings/RecordText.h"
 #include "ui/browser/BrowserReport.h"
 
+#include "ProgramIdentity.h"
+
 #include <QApplication>
 #include <QDateTime>
 #include <QFileInfo>
@@ -31,8 +33,8 @@ constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] =
     "Usage: nimbar-export [options] FILE...\n"
-    "       nimbar-export [options] --board L --from YYYYMMDD-HH --to YYYYMMDD-HH\n"
-    "       nimbar-export --help\n";
+    "  or:  nimbar-export [options] --board L --from YYYYMMDD-HH --to YYYYMMDD-HH\n"
+    "  or:  nimbar-export --help | --version\n";
 
 constexpr char kHelp[] =
     "\n"
@@ -189,6 +191,10 @@ int main(int argc, char* argv[]) {
     if (arguments.contains("--help") || arguments.contains("-h")) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
+        return kExitWritten;
+    }
+    if (arguments.contains("--version")) {
+        std::printf("nimbar-export Ver %s\n", kProgramVersion);
         return kExitWritten;
     }
     Options o;

@@ -4,6 +4,8 @@
 #include "processing/Thermocouple.h"
 #include "processing/ThermocoupleTables.h"
 
+#include "ProgramIdentity.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -20,8 +22,8 @@ constexpr int kExitInput = 1;
 constexpr int kExitUsage = 2;
 
 constexpr char kUsage[] = "Usage: nimbar-tc emf TYPE TEMP_C\n"
-                          "       nimbar-tc temp TYPE EMF_MV [REF_TEMP_C]\n"
-                          "       nimbar-tc --help\n";
+                          "  or:  nimbar-tc temp TYPE EMF_MV [REF_TEMP_C]\n"
+                          "  or:  nimbar-tc --help | --version\n";
 
 constexpr char kHelp[] =
     "\n"
@@ -136,6 +138,10 @@ int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(kUsage, stdout);
         std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("nimbar-tc Ver %s\n", kProgramVersion);
         return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "emf") == 0)

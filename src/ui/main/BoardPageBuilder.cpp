@@ -115,7 +115,8 @@ QWidget* buildMemo(int board, BoardControls& c, QWidget* page) {
     c.memoTitle->setFrameShape(QFrame::Panel);
     layout->addWidget(c.memoTitle);
     c.memo = tagged(new BoardMemo(box), "Memo" + n(board), board);
-    c.memo->setToolTip("Double click the memo to pause scrolling");
+    c.memo->setToolTip(
+        "Double click the memo to pause scrolling\nAfter an alarm it stays red until clicked");
     layout->addWidget(c.memo);
     return box;
 }

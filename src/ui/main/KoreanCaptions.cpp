@@ -36,7 +36,10 @@ constexpr CaptionRow kBoardPageRows[] = {
     {"BtBrowser%1", QT_TRANSLATE_NOOP("Captions", "Browser / Print")},
     {"GroupBox%1", QT_TRANSLATE_NOOP("Captions", "Channel Visible")},
     {"GBAlarm%1", QT_TRANSLATE_NOOP("Captions", "Alarm Set")},
-    {"Memo%1", QT_TRANSLATE_NOOP("Captions", "Double click the memo to pause scrolling"),
+    {"Memo%1",
+     QT_TRANSLATE_NOOP(
+         "Captions",
+         "Double click the memo to pause scrolling\nAfter an alarm it stays red until clicked"),
      Target::Hint},
 };
 

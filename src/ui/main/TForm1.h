@@ -79,6 +79,7 @@ public:
     QString dataDirectory() const { return m_engine.dataDirectory(); }
     bool chartBusy() const { return m_engine.chartBusy; }
     LiveFeed& liveFeed() { return m_engine.liveFeed(); }
+    RecordingWriter& recordingWriter() { return m_engine.recordingWriter(); }
     ComPort* comPort(int index) const { return m_engine.comPort(index); }
     NetServer* netServer() const { return m_engine.netServer(); }
     NetClient* netClient() const { return m_engine.netClient(); }

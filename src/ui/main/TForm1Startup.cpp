@@ -4,6 +4,8 @@
 #include "ui/main/KoreanCaptions.h"
 #include "ui/widgets/DirectoryListBox.h"
 
+#include "ProgramIdentity.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -18,7 +20,7 @@ void TForm1::TimerSTimer() {
     move(0, 0);
     m_timerS.stop();
     m_pages->setCurrentIndex(kFirstBoardPage);
-    setWindowTitle(programName(buildKind()) + " Ver 2.0.2");
+    setWindowTitle(programName(buildKind()) + " Ver " + kProgramVersion);
     // The pages are filled when the engine has read the settings (showSettings), before it
     // opens the ports.
     m_engine.TimerSTimer();

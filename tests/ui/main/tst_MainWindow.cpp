@@ -155,7 +155,8 @@ private slots:
         QCOMPARE(f.find<QCheckBox>("ChkElapse")->text(), QString("경과시간  "));
         QCOMPARE(f.find<QLabel>("PlClient")->text(), QString("접속자 목록"));
         QCOMPARE(f.find<QWidget>("Memo2")->toolTip(),
-                 QString("메모를 중지하려면 메모장을 더블클릭하세요."));
+                 QString("메모를 중지하려면 메모장을 더블클릭하세요.\n"
+                         "알람 후에는 클릭할 때까지 빨간색으로 남습니다"));
         QVERIFY(f.find<QLabel>("PnlMTitle2")->toolTip().isEmpty());
         QCOMPARE(w.pages()->tabText(4), QString("Client"));
         QVERIFY(!f.find<QCheckBox>("ChbEnglish")->isChecked());

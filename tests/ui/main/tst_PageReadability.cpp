@@ -35,6 +35,7 @@ void feedRecorded(TForm1& w, int board, const QByteArray& line) {
     char buffer[180] = {};
     std::memcpy(buffer, line.constData(), std::min<qsizetype>(line.size(), 179));
     w.ProcessLine(board, buffer);
+    w.recordingWriter().waitForIdle();
 }
 
 // The columns at which the runs of non-blanks of a text end.
