@@ -19,9 +19,12 @@ struct ProgramOptions {
     std::optional<QString> connectHost; // the client only
     std::optional<QString> mqttUrl;     // the broker to publish to, as given
     std::optional<QString> mqttTopic;
+    bool headless = false; // no window: the engine under QCoreApplication
     QString error;
 };
-// From the arguments the application object leaves: it takes its own (-platform, -style, ...).
+// From the program's arguments, before any application object exists, so that a wrong one is
+// said also where there is no display. Qt's own options (-platform NAME, -style NAME, ...) are
+// passed over: the application object takes them.
 ProgramOptions programOptions(BuildKind kind, const QStringList& arguments);
 
 } // namespace nimbar
