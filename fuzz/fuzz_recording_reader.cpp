@@ -1,10 +1,14 @@
-// Recording files of any of the three header layouts through the browser's reader, and the
-// statistics, smoothing and exports that then work on the values read.
+// Recording files of any of the three header layouts through the browser's reader (also in
+// Auto and as a streamed export), and the statistics, smoothing and exports that then work on
+// the values read.
 #include "FuzzFile.h"
 #include "browser/BrowserDataSet.h"
 #include "browser/BrowserExport.h"
 #include "browser/ChannelStatistics.h"
 #include "browser/RecordingLoader.h"
+#include "browser/StreamExport.h"
+
+#include <QBuffer>
 
 #include <cstddef>
 #include <cstdint>
@@ -26,7 +30,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BrowserDataSet chart;
     LoadFiles({first}, chart, options);
     LoadFiles({first, second}, chart, options);
-    autoSubsampleFactor({first, second});
+    // Auto: an envelope once there are more records than the small limit, every record below.
+    LoadOptions automatic = options;
+    automatic.automatic = true;
+    automatic.pointLimit = 8;
+    BrowserDataSet envelope;
+    LoadFiles({first, second}, envelope, automatic);
+    // The stream export puts the records of both files in time order.
+    QBuffer sink;
+    sink.open(QIODevice::WriteOnly);
+    BrowserDataSet streamed;
+    streamExport({first, second}, options, ExportFormat::Text, sink, streamed);
     for (BrowserSeries& series : chart.series) {
         ChannelStatistics(series);
         smoothSeries(series.y);

@@ -10,6 +10,8 @@ BrowserDataSet::BrowserDataSet() : chartTitle("Data Chart"), xAxisTitle("Time"),
 void BrowserDataSet::clearSeries() {
     for (BrowserSeries& s : series)
         s.clear();
+    summary.reset();
+    breaks.clear();
 }
 
 } // namespace nimbar

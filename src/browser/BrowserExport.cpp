@@ -2,14 +2,13 @@
 
 #include "browser/BrowserTexts.h"
 #include "browser/BrowserTime.h"
+#include "browser/ExportRows.h"
 #include "processing/InvalidValue.h"
 #include "recording/XlsWriter.h"
 #include "settings/RecordText.h"
 
 #include <QFileInfo>
 #include <QSaveFile>
-
-#include <charconv>
 
 namespace nimbar {
 
@@ -29,18 +28,6 @@ double xAt(const BrowserDataSet& data, int row) {
     return data.series[0].x[static_cast<std::size_t>(row)];
 }
 
-QString csvField(const QString& text) {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\r') && !text.contains('\n'))
-        return text;
-    return '"' + QString(text).replace("\"", "\"\"") + '"';
-}
-
-QString fullPrecision(double value) {
-    char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, value);
-    return QString::fromLatin1(text, result.ptr - text);
-}
-
 bool writeWhole(const QString& fileName, const QByteArray& bytes) {
     QSaveFile file(fileName);
     // Unbuffered: a write that the disk cuts short fails here; commit() ignores a failed flush.
@@ -50,50 +37,27 @@ bool writeWhole(const QString& fileName, const QByteArray& bytes) {
     return file.commit();
 }
 
-} // namespace
-
-QStringList browserTextLines(const BrowserDataSet& data, const LoadPump& pump) {
-    QStringList lines;
-    lines << data.chartTitle + " # " + data.yAxisTitle + " # " + data.startText;
-    QString head = "         Time         ";
-    for (int i = 0; i < data.channelCount; ++i)
-        head += (data.series[static_cast<std::size_t>(i)].title + "       ")
-                    .leftJustified(10, ' ', true);
-    lines << head;
+QByteArray exportBytes(ExportFormat format, const BrowserDataSet& data, const LoadPump& pump) {
+    QByteArray bytes = exportHead(format, data);
+    ExportRowWriter rows(format, data.xMode, data.channelCount);
+    std::array<double, kChannelCount> values{};
     for (int j = 0; j < data.points(); ++j) {
         pumpEvery301(pump, j);
-        QString line = FormatXValue(xAt(data, j), data.xMode);
-        for (int i = 0; i < data.channelCount; ++i) {
-            const double v = valueAt(data, i, j);
-            line +=
-                v == InvalidValue ? QStringLiteral("         *") : QString::asprintf(" %9.3f", v);
-        }
-        lines << line;
+        for (int i = 0; i < data.channelCount; ++i)
+            values[static_cast<std::size_t>(i)] = valueAt(data, i, j);
+        rows.append(bytes, xAt(data, j), values.data());
     }
-    return lines;
+    return bytes;
 }
 
+} // namespace
+
 QByteArray browserTextBytes(const BrowserDataSet& data, const LoadPump& pump) {
-    QStringList lines = browserTextLines(data, pump);
-    lines << QString();
-    return encodeCp949(lines.join("\r\n"));
+    return exportBytes(ExportFormat::Text, data, pump);
 }
 
 QByteArray browserCsvBytes(const BrowserDataSet& data, const LoadPump& pump) {
-    QStringList head{"Time"};
-    for (int i = 0; i < data.channelCount; ++i)
-        head << csvField(data.series[static_cast<std::size_t>(i)].title);
-    QByteArray bytes = head.join(',').toUtf8() + "\r\n";
-    for (int j = 0; j < data.points(); ++j) {
-        pumpEvery301(pump, j);
-        QStringList row{csvField(FormatXValue(xAt(data, j), data.xMode).trimmed())};
-        for (int i = 0; i < data.channelCount; ++i) {
-            const double v = valueAt(data, i, j);
-            row << (v == InvalidValue ? QString() : fullPrecision(v));
-        }
-        bytes += row.join(',').toUtf8() + "\r\n";
-    }
-    return bytes;
+    return exportBytes(ExportFormat::Csv, data, pump);
 }
 
 namespace {
@@ -127,6 +91,11 @@ ExportResult ExportBrowserXls(const BrowserDataSet& data, const QString& fileNam
     ExportResult result;
     if (data.points() == 0)
         return result;
+    // Row numbers are 16 bits: a longer sheet would wrap onto its first rows.
+    if (data.points() > kXlsMaxPoints) {
+        result.status = spreadsheetTooLongText(korean);
+        return result;
+    }
     XlsWriter xls;
     if (!xls.XlsOpen(fileName)) {
         result.status = spreadsheetFailedText(fileName, korean);

@@ -1,5 +1,7 @@
 #include "browser/BrowserTexts.h"
 
+#include "browser/BrowserExport.h"
+
 namespace nimbar {
 
 QString noDataText(bool korean) {
@@ -23,7 +25,7 @@ QString loadingText(bool korean, bool rangeScan) {
                      : QStringLiteral("파일 읽는 중...");
 }
 
-QString totalDataText(int points, bool korean) {
+QString totalDataText(qint64 points, bool korean) {
     return korean ? QString::number(points) + QStringLiteral("개 데이터를 읽었습니다.")
                   : QStringLiteral("Total data are ") + QString::number(points);
 }
@@ -83,6 +85,30 @@ QString chartSavedText(const QString& fileName, bool korean) {
 QString spreadsheetFailedText(const QString& fileName, bool korean) {
     return korean ? fileName + QStringLiteral(" 스프레드시트 파일을 저장하지 못했습니다.")
                   : QStringLiteral("The spreadsheet file could not be saved: ") + fileName;
+}
+
+QString spreadsheetTooLongText(bool korean) {
+    return (korean ? QStringLiteral("스프레드시트에는 데이터를 %1행까지만 저장할 수 있습니다. "
+                                    "서브샘플링을 사용하십시오.")
+                   : QStringLiteral("A spreadsheet holds at most %1 data rows: use subsampling."))
+        .arg(kXlsMaxPoints);
+}
+
+QString envelopeDataText(qint64 records, int points, bool korean) {
+    return korean ? QStringLiteral("%1개 데이터를 읽었습니다. (최소/최대 %2점으로 표시)")
+                        .arg(records)
+                        .arg(points)
+                  : QStringLiteral("Total data are %1, drawn as their minimum and maximum "
+                                   "in %2 points")
+                        .arg(records)
+                        .arg(points);
+}
+
+QString everyRecordText(qint64 records, const QString& first, const QString& last, bool korean) {
+    return (korean ? QStringLiteral("전체 데이터 %1개: %2 ~ %3")
+                   : QStringLiteral("Every record, %1: %2 - %3"))
+        .arg(records)
+        .arg(first, last);
 }
 
 } // namespace nimbar

@@ -1,6 +1,7 @@
 #include "browser/ChannelStatistics.h"
 
 #include "browser/BrowserTexts.h"
+#include "browser/BrowserTime.h"
 #include "processing/InvalidValue.h"
 
 #include <algorithm>
@@ -33,13 +34,26 @@ SeriesStatistics ChannelStatistics(const BrowserSeries& series) {
     return s;
 }
 
-QStringList statisticsMemoLines(const BrowserDataSet& data, bool korean) {
+SeriesStatistics shownStatistics(const BrowserDataSet& data, int channel) {
+    const auto i = static_cast<std::size_t>(channel);
+    return data.summary ? data.summary->channels[i] : ChannelStatistics(data.series[i]);
+}
+
+QStringList statisticsMemoLines(const BrowserDataSet& data, bool korean, bool withDeviation) {
     const QString rule(38, '-');
     QStringList lines{statisticsHeadingText(korean), rule};
+    if (const auto& summary = data.summary)
+        lines << everyRecordText(summary->records,
+                                 FormatXValue(summary->firstX, data.xMode).trimmed(),
+                                 FormatXValue(summary->lastX, data.xMode).trimmed(), korean);
     for (int i = 0; i < kChannelCount; ++i) {
-        const SeriesStatistics s = ChannelStatistics(data.series[static_cast<std::size_t>(i)]);
-        lines << QString::asprintf("CH%d: Count=%d,  Average=%.2f, Max=%.2f, Min=%.2f", i, s.count,
-                                   s.mean, s.maximum, s.minimum);
+        const SeriesStatistics s = shownStatistics(data, i);
+        QString line =
+            QString::asprintf("CH%d: Count=%lld,  Average=%.2f, Max=%.2f, Min=%.2f", i,
+                              static_cast<long long>(s.count), s.mean, s.maximum, s.minimum);
+        if (withDeviation)
+            line += QString::asprintf(", Std=%.2f", s.standardDeviation);
+        lines << line;
     }
     lines << rule << memoCloseHintText(korean);
     return lines;

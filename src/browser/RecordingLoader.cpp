@@ -1,11 +1,12 @@
 #include "browser/RecordingLoader.h"
 
+#include "browser/AutoLoad.h"
 #include "browser/BrowserTexts.h"
 #include "browser/BrowserTime.h"
 #include "browser/RecordingLayout.h"
+#include "browser/TimeOrder.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <cstring>
@@ -30,15 +31,7 @@ struct LoadState {
 };
 
 double xOf(double time, const LoadState& s) {
-    switch (s.options.xMode) {
-    case XAxisMode::ElapsedTime:
-        return time - s.chart.startTime;
-    case XAxisMode::ElapsedSeconds:
-        return ElapsedSeconds(time - s.chart.startTime);
-    case XAxisMode::RecordTime:
-        break;
-    }
-    return time;
+    return xOfTime(time, s.options.xMode, s.chart.startTime);
 }
 
 int LoadFileData(QFile& file, LoadState& s) {
@@ -105,12 +98,12 @@ void applyHeader(const QByteArray& header, const RecordingLayout& layout,
 
 } // namespace
 
-LoadReport LoadFiles(const QStringList& paths, BrowserDataSet& chart, const LoadOptions& options,
-                     const LoadPump& pump) {
-    LoadReport report;
+const RecordingLayout* LoadHeader(const QStringList& paths, BrowserDataSet& chart,
+                                  const LoadOptions& options, LoadReport& report) {
+    report = {};
     if (paths.isEmpty()) {
         report.status = noDataText(options.korean);
-        return report;
+        return nullptr;
     }
     chart.clearSeries();
 
@@ -119,13 +112,13 @@ LoadReport LoadFiles(const QStringList& paths, BrowserDataSet& chart, const Load
     if (!first.open(QIODevice::ReadOnly)) {
         report.outcome = LoadOutcome::OpenFailed;
         report.status = someErrorsText(options.korean);
-        return report;
+        return nullptr;
     }
     const std::optional<RecordingVariant> variant = recogniseRecording(first);
     if (!variant) {
         report.outcome = LoadOutcome::Unsupported;
         report.status = unsupportedFormatText(options.korean);
-        return report;
+        return nullptr;
     }
     const RecordingLayout& layout = recordingLayout(*variant);
     first.seek(0);
@@ -133,6 +126,18 @@ LoadReport LoadFiles(const QStringList& paths, BrowserDataSet& chart, const Load
     first.close();
     chart.channelCount = headerChannelCount(header, layout);
     applyHeader(header, layout, options, chart);
+    return &layout;
+}
+
+LoadReport LoadFiles(const QStringList& paths, BrowserDataSet& chart, const LoadOptions& options,
+                     const LoadPump& pump) {
+    LoadReport report;
+    const RecordingLayout* head = LoadHeader(paths, chart, options, report);
+    if (!head)
+        return report;
+    const RecordingLayout& layout = *head;
+    if (options.automatic)
+        return LoadAutomatic(paths, layout, chart, options, pump);
 
     LoadState state{layout, options, pump, chart};
     int result = FileEnded;
@@ -145,6 +150,8 @@ LoadReport LoadFiles(const QStringList& paths, BrowserDataSet& chart, const Load
             break;
     }
     report.totalPoints = state.total;
+    for (BrowserSeries& series : chart.series)
+        sortByX(series);
     if (result == Aborted) {
         report.outcome = LoadOutcome::Aborted;
     } else if (result == LimitReached) {
@@ -155,33 +162,6 @@ LoadReport LoadFiles(const QStringList& paths, BrowserDataSet& chart, const Load
         report.status = totalDataText(state.total, options.korean);
     }
     return report;
-}
-
-int autoSubsampleFactor(const QStringList& paths, int limit) {
-    if (limit <= 0 || paths.isEmpty())
-        return 1;
-    QFile first(paths.front());
-    if (!first.open(QIODevice::ReadOnly))
-        return 1;
-    const std::optional<RecordingVariant> variant = recogniseRecording(first);
-    if (!variant)
-        return 1;
-    const RecordingLayout& layout = recordingLayout(*variant);
-    std::vector<qint64> records;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isFile())
-            records.push_back(
-                qMax<qint64>(0, (info.size() - layout.headerSize) / layout.recordSize));
-    }
-    for (int factor = 1; factor < kMaxSubsampling; ++factor) {
-        qint64 points = 0;
-        for (qint64 n : records)
-            points += n / factor;
-        if (points < limit)
-            return factor;
-    }
-    return kMaxSubsampling;
 }
 
 } // namespace nimbar

@@ -118,12 +118,19 @@ ReportLabel& ReportForm::cell(int row, int column) {
 void fillReportHeader(ReportForm& form, const BrowserDataSet& data, double now) {
     const std::vector<double>& x = data.series[0].x;
     form.label("QRTitle")->caption = data.jobTitle;
-    if (!x.empty()) {
-        const auto [first, last] = std::minmax_element(x.begin(), x.end());
-        form.label("QRStart")->caption = FormatXValue(*first, data.xMode);
-        form.label("QREnd")->caption = FormatXValue(*last, data.xMode);
+    if (data.summary) {
+        // Auto: the span and the number of every record, not of the drawn envelope.
+        form.label("QRStart")->caption = FormatXValue(data.summary->firstX, data.xMode);
+        form.label("QREnd")->caption = FormatXValue(data.summary->lastX, data.xMode);
+        form.label("QRTotal")->caption = QString::number(data.summary->records);
+    } else {
+        if (!x.empty()) {
+            const auto [first, last] = std::minmax_element(x.begin(), x.end());
+            form.label("QRStart")->caption = FormatXValue(*first, data.xMode);
+            form.label("QREnd")->caption = FormatXValue(*last, data.xMode);
+        }
+        form.label("QRTotal")->caption = QString::number(data.points());
     }
-    form.label("QRTotal")->caption = QString::number(data.points());
     form.label("QRTime")->caption = FormatStartTime(now);
 }
 
@@ -137,7 +144,7 @@ void fillReportStatistics(ReportForm& form, const BrowserDataSet& data,
                 form.cell(row, c).caption = QString::asprintf("%10s", "-");
             continue;
         }
-        const SeriesStatistics s = ChannelStatistics(data.series[series]);
+        const SeriesStatistics s = shownStatistics(data, c + 1);
         const double values[] = {s.minimum, s.maximum, s.mean, s.standardDeviation};
         for (int row = 1; row < ReportForm::kTableRows; ++row)
             form.cell(row, c).caption = QString::asprintf("%10.2f", values[row - 1]);

@@ -66,12 +66,13 @@ private:
 };
 
 // The job title, the first and last X value of series 0 in the load's X-axis mode, the number
-// of its points and the time of printing (a date-time value).
+// of its points and the time of printing (a date-time value). After a load in Auto the span
+// and the number of every record of the range instead.
 void fillReportHeader(ReportForm& form, const BrowserDataSet& data, double now);
 
 // Column c gets the title of series c + 1 and, when that series is reported (within the
-// channel count of the load and shown), its statistics as "%10.2f"; otherwise "-" in every row.
-// Series 0 is never reported.
+// channel count of the load and shown), its statistics as "%10.2f" (in Auto those of every
+// record); otherwise "-" in every row. Series 0 is never reported.
 void fillReportStatistics(ReportForm& form, const BrowserDataSet& data,
                           const std::array<bool, kChannelCount>& reported);
 

@@ -1,6 +1,7 @@
 #include "net/NetClient.h"
 
 #include "net/NetTexts.h"
+#include "net/PeerReset.h"
 
 #include <QHostInfo>
 #include <QPointer>
@@ -132,6 +133,7 @@ void NetClient::sendRequest(int b, uint8_t code, bool upperCase) {
 
 void NetClient::onConnected(int b) {
     Board& board = m_boards[b];
+    watchForReset(board.socket);
     board.configReceived = false;
     board.pollStopped = false;
     board.assembler.clear();
@@ -154,8 +156,8 @@ void NetClient::onDisconnected(int b) {
 }
 
 void NetClient::onError(int b, int errorCode) {
-    // A logger that closes its end gives an ordinary disconnect.
-    if (errorCode == QAbstractSocket::RemoteHostClosedError)
+    // A logger that closes its end gives an ordinary disconnect; one that resets it an error.
+    if (errorCode == QAbstractSocket::RemoteHostClosedError && !wasReset(m_boards[b].socket))
         return;
     const QString text = boardConnectionErrorText(b, m_korean);
     emit boardError(b, text);

@@ -1,6 +1,7 @@
 #include "net/NetServer.h"
 
 #include "net/NetTexts.h"
+#include "net/PeerReset.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
@@ -101,6 +102,7 @@ void NetServer::clientConnect(int board) {
                 [this, socket](QAbstractSocket::SocketError error) {
                     clientError(socket, static_cast<int>(error));
                 });
+        watchForReset(socket);
         if (!m_listed.contains(peer.key)) {
             m_listed << peer.key;
             m_clientList << socket;
@@ -156,8 +158,9 @@ void NetServer::clientDisconnect(QTcpSocket* socket) {
 }
 
 void NetServer::clientError(QTcpSocket* socket, int errorCode) {
-    // A peer that closes its end is an ordinary disconnect, not an error.
-    if (errorCode == QAbstractSocket::RemoteHostClosedError || !m_peers.contains(socket))
+    // A peer that closes its end is an ordinary disconnect; one that resets it is an error.
+    if ((errorCode == QAbstractSocket::RemoteHostClosedError && !wasReset(socket)) ||
+        !m_peers.contains(socket))
         return;
     const QString text = clientSocketErrorText(m_peers.value(socket).key, errorCode, m_korean);
     emit receiveLogged(kNetSeparator);

@@ -2,6 +2,7 @@
 #include "FileContents.h"
 #include "RecordingFiles.h"
 #include "ToolRun.h"
+#include "settings/RecordText.h"
 #include "browser/RangeScan.h"
 #include "processing/InvalidValue.h"
 #include "recording/XlsWriter.h"
@@ -96,6 +97,8 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("message");
+        const QString empty = data.filePath("empty.KRN");
+        QVERIFY(recfiles::write(empty, Layout::Current, "A4", start, start, 0));
         const QString out = QDir::tempPath() + "/nimbar-export-never.txt";
         QTest::newRow("no data") << QStringList{"--board", "A",
                                                 "--from",  "20070315-00",
@@ -106,6 +109,9 @@ private slots:
         QTest::newRow("missing first file") << QStringList{"/nonexistent/100000.KRN", "--out", out}
                                             << 1 << QByteArray("Some errors!\n");
         QTest::newRow("no files") << QStringList{"--out", out} << 2 << QByteArray();
+        QTest::newRow("no record, streamed")
+            << QStringList{empty, "--limit", "0", "--format", "csv", "--out", "-"} << 1
+            << QByteArray("Total data are 0\nNo data!!\n");
         QTest::newRow("no out") << QStringList{"x.KRN"} << 2 << QByteArray();
         QTest::newRow("xls to stdout")
             << QStringList{"x.KRN", "--out", "-", "--format", "xls"} << 2 << QByteArray();
@@ -131,6 +137,73 @@ private slots:
             QCOMPARE(r.err, message);
         QVERIFY(r.out.isEmpty());
         QVERIFY(!QFile::exists(QDir::tempPath() + "/nimbar-export-never.txt"));
+    }
+
+    void versionAnswers() {
+        const Result r = run({"--version"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.out, QByteArray("nimbar-export Ver 2.0.2\n"));
+    }
+
+    void autoGivesTheStatisticsOfEveryRecord() {
+        Result r = run({file10, file11, "--subsample", "auto", "--statistics"});
+        QCOMPARE(r.exitCode, 0);
+        QCOMPARE(r.err, QByteArray("Total data are 25\n"));
+        QList<QByteArray> lines = r.out.split('\n');
+        QCOMPARE(lines[2],
+                 QByteArray("Every record, 25: 2007-03-15 10:00:00 - 2007-03-15 11:00:19"));
+        // Channel 1 holds 2..6 and 2..21.
+        QCOMPARE(lines[4],
+                 QByteArray("CH1: Count=25,  Average=10.00, Max=21.00, Min=2.00, Std=6.00"));
+        QCOMPARE(lines.size(), 3 + 9 + 2);
+
+        // Four points at most: the envelope, with the statistics of all 25 records.
+        const QString out = data.filePath("envelope.csv");
+        r = run(
+            {file10, file11, "--subsample", "auto", "--limit", "4", "--out", out, "--statistics"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(r.err.startsWith("Total data are 25, drawn as their minimum and maximum in 4"));
+        QCOMPARE(fileContents(out).count('\n'), 1 + 4);
+        QCOMPARE(r.out.split('\n')[4], lines[4]);
+    }
+
+    void everyRecordStreams() {
+        const Result all = run(
+            {file10, file11, "--limit", "0", "--format", "csv", "--out", "-", "--subsample", "2"});
+        const Result loaded = run({file10, file11, "--limit", "1000", "--format", "csv", "--out",
+                                   "-", "--subsample", "2"});
+        QCOMPARE(all.exitCode, 0);
+        QCOMPARE(all.out, loaded.out);
+        QCOMPARE(all.out.count('\n'), 1 + 2 + 10);
+        QCOMPARE(all.err, QByteArray("Total data are 12\n"));
+    }
+
+    void spreadsheetNeverWraps() {
+        // 70,000 records: more than the 65,536 rows a sheet numbers.
+        const QString many = data.filePath("many.KRN");
+        QVERIFY(recfiles::write(many, Layout::Current, "A4", start, start, 70'000));
+        const QString out = data.filePath("many.xls");
+        const Result r = run({many, "--limit", "0", "--out", out});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.err, QByteArray("A spreadsheet holds at most 65534 data rows: use "
+                                   "subsampling.\n"));
+        QVERIFY(!QFile::exists(out));
+    }
+
+    void koreanTitlesKeepTheirColumns() {
+        const QString korean = data.filePath("korean.KRN");
+        QByteArray bytes =
+            recfiles::header(Layout::Current, "A4", start, {encodeCp949("온도"), "T"});
+        bytes += recfiles::record(Layout::Current, start, 1);
+        QFile file(korean);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const Result r = run({korean, "--format", "txt", "--out", "-"});
+        QCOMPARE(r.exitCode, 0);
+        // Ten bytes of code page 949 per title: the two syllables take four.
+        QVERIFY(r.out.split('\n')[1].startsWith("         Time         " + encodeCp949("온도") +
+                                                "      T         "));
     }
 
     void unsupportedFirstFile() {

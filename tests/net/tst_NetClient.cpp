@@ -8,6 +8,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <sys/socket.h>
+
 #include <memory>
 
 using namespace nimbar;
@@ -170,6 +172,28 @@ private slots:
         QVERIFY(f.connectBoard());
         QVERIFY(!f.client->pollStopped(0));
         QCOMPARE(f.server.requests(), QList<int>{0xB0});
+    }
+
+    // Qt reports a reset like an orderly close; only the reset is a connection error.
+    void resetIsAConnectionErrorAndAnOrderlyCloseIsNot() {
+        for (const bool reset : {false, true}) {
+            Fixture f;
+            QSignalSpy errors(f.client.get(), &NetClient::boardError);
+            QSignalSpy disconnected(f.client.get(), &NetClient::boardDisconnected);
+            QVERIFY(f.connectBoard());
+            f.server.requests(); // closing over unread requests would reset the connection too
+            if (reset) {
+                const linger now{1, 0};
+                QCOMPARE(::setsockopt(int(f.server.peer->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                                      &now, sizeof now),
+                         0);
+            }
+            f.server.peer->abort();
+            QVERIFY(QTest::qWaitFor([&] { return disconnected.size() == 1; }, 3000));
+            QCOMPARE(errors.size(), reset ? 1 : 0);
+            if (reset)
+                QCOMPARE(errors.front().at(1).toString(), QString("DAQ1 Connection Error."));
+        }
     }
 
     void unattendedModeRetriesAfterClosing() {

@@ -9,6 +9,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include <sys/socket.h>
+
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -183,6 +185,37 @@ private slots:
         QCOMPARE(unhandled.size(), 1);
         QVERIFY(QTest::qWaitFor(
             [&] { return client->state() == QAbstractSocket::UnconnectedState; }, 3000));
+    }
+
+    // Qt reports a reset like an orderly close; only the reset is an error.
+    void resetIsAnErrorAndAnOrderlyCloseIsNot() {
+        Fixture f;
+        f.server.setKorean(false);
+        QSignalSpy unhandled(&f.server, &NetServer::unhandledError);
+        f.server.openAll();
+        for (const bool reset : {false, true}) {
+            auto client = f.connectClient(1);
+            QVERIFY(QTest::qWaitFor([&] { return f.server.listed().size() == 1; }, 3000));
+            const QString key = f.server.listed().constFirst();
+            f.received.clear();
+            if (reset) {
+                const linger now{1, 0};
+                QCOMPARE(::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now,
+                                      sizeof now),
+                         0);
+            }
+            client->abort();
+            QVERIFY(QTest::qWaitFor([&] { return f.server.listed().isEmpty(); }, 3000));
+            QStringList expected{QString(kNetSeparator), "Client Disconnect: " + key};
+            if (reset)
+                expected = QStringList{QString(kNetSeparator),
+                                       QString("Client Socket Error: %1, Error Code:%2")
+                                           .arg(key)
+                                           .arg(int(QAbstractSocket::RemoteHostClosedError))} +
+                           expected;
+            QCOMPARE(f.received, expected);
+            QCOMPARE(unhandled.size(), reset ? 1 : 0);
+        }
     }
 
     void busyPortIsReportedAndEndsThePass() {

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstring>
 #include <functional>
 
@@ -97,6 +98,37 @@ inline bool write(const QString& path, Layout layout, const QByteArray& serial, 
 // Days since 1899-12-30 of a local date and time.
 inline double dayValue(const QDate& date, int hour, int minute = 0, double second = 0) {
     return QDate(1899, 12, 30).daysTo(date) + (hour * 3600.0 + minute * 60.0 + second) / 86400.0;
+}
+
+// The nine values of record k of a run of hourly files.
+using Values = std::array<double, 9>;
+
+// Hourly current-layout files of one board, as the logger leaves them: data/YYYYMMDD/L/HH0000.KRN
+// for hours hours from date and firstHour, a record every step seconds from each hour's start,
+// record k (counted over all files) holding values(k). The paths in time order.
+inline QStringList writeHours(const QString& data, char board, const QDate& date, int firstHour,
+                              int hours, int step, const std::function<Values(qint64)>& values) {
+    QStringList paths;
+    const double start = dayValue(date, firstHour);
+    qint64 k = 0;
+    for (int h = 0; h < hours; ++h) {
+        const QDate day = date.addDays((firstHour + h) / 24);
+        const int hour = (firstHour + h) % 24;
+        const QString path =
+            QDir(data).filePath(day.toString("yyyyMMdd") + '/' + board + '/' +
+                                QString("%10000.KRN").arg(hour, 2, 10, QChar('0')));
+        QDir().mkpath(QFileInfo(path).path());
+        QByteArray bytes = header(Layout::Current, "A4", start);
+        const int records = 3600 / step;
+        bytes.reserve(bytes.size() + records * 80);
+        for (int r = 0; r < records; ++r, ++k)
+            bytes += recordWith(Layout::Current, dayValue(day, hour, 0, r * step), values(k));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return {};
+        paths << path;
+    }
+    return paths;
 }
 
 } // namespace recfiles

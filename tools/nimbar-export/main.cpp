@@ -7,6 +7,7 @@
 #include "browser/ChannelStatistics.h"
 #include "browser/RangeScan.h"
 #include "browser/RecordingLoader.h"
+#include "browser/StreamExport.h"
 #include "settings/ProgramPaths.h"
 #include "settings/RecordText.h"
 #include "ui/browser/BrowserReport.h"
@@ -15,8 +16,10 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTranslator>
 
 #include <cstdio>
@@ -46,16 +49,25 @@ constexpr char kHelp[] =
     "  --data DIR       data directory of the range scan (default: the logger's default one)\n"
     "  --x-axis MODE    record | elapsed | seconds (default record)\n"
     "  --subsample N    plot every N-th record of each file, 1..100 (default 1)\n"
+    "  --subsample auto as the browser's Auto: every record up to the limit, beyond it the\n"
+    "                   envelope (each time bucket's minimum and maximum per channel), and the\n"
+    "                   statistics of every record\n"
     "  --limit N        most records plotted (default 3600, as the browser; 0 = no limit)\n"
     "  --smooth N       smooth every channel N times, as the browser's Smoothing (default 0)\n"
     "  --format F       txt | xls | csv | pdf (default: from the extension of --out)\n"
     "  --out FILE       the file to write; \"-\" writes txt or csv to standard output\n"
+    "  --statistics     print the statistics (as the browser's memo, with the standard\n"
+    "                   deviation) to standard output; --out is then optional\n"
     "  --korean         Korean texts\n"
     "\n"
     "txt and xls are the browser's text (code page 949) and spreadsheet exports; csv is UTF-8\n"
     "with a header row and one row per plotted record, empty cells for missing values; pdf is\n"
-    "the browser's printed report (A4 landscape, texts searchable). The load's status texts go\n"
-    "to standard error.\n"
+    "the browser's printed report (A4 landscape, texts searchable). Points and rows are in\n"
+    "ascending time order. The load's status texts go to standard error.\n"
+    "\n"
+    "With --limit 0, txt and csv (without --smooth) are written as the files are read, in\n"
+    "memory that does not grow with the range: a month exports like an hour. A spreadsheet\n"
+    "holds at most 65534 rows; more are refused (status 1).\n"
     "\n"
     "Exit status: 0 a file was written (also after the point limit); 1 nothing could be loaded\n"
     "or written; 2 wrong usage.\n";
@@ -70,6 +82,7 @@ struct Options {
     int smooth = 0;
     QString format;
     QString out;
+    bool statistics = false;
 };
 
 int usageError(const QString& why = {}) {
@@ -120,6 +133,10 @@ QString parse(const QStringList& arguments, Options& o) {
             o.load.korean = true;
             continue;
         }
+        if (a == "--statistics") {
+            o.statistics = true;
+            continue;
+        }
         const std::optional<QString> v = value();
         if (!v)
             return a + " needs a value";
@@ -138,10 +155,12 @@ QString parse(const QStringList& arguments, Options& o) {
             if (!modes.contains(*v))
                 return "--x-axis is record, elapsed or seconds";
             o.load.xMode = static_cast<XAxisMode>(modes.indexOf(*v));
+        } else if (a == "--subsample" && *v == "auto") {
+            o.load.automatic = true;
         } else if (a == "--subsample") {
             const auto n = number(*v, 1, kMaxSubsampling);
             if (!n)
-                return "--subsample is 1..100";
+                return "--subsample is 1..100 or auto";
             o.load.subsampling = *n;
         } else if (a == "--limit") {
             const auto n = number(*v, 0, 1'000'000'000);
@@ -168,8 +187,15 @@ QString parse(const QStringList& arguments, Options& o) {
         return "a range needs --board, --from and --to";
     if (!range && o.files.isEmpty())
         return "no files to load";
-    if (o.out.isEmpty())
-        return "--out is missing";
+    if (o.out.isEmpty()) {
+        if (!o.statistics)
+            return "--out is missing";
+        if (!o.format.isEmpty())
+            return "--format needs --out";
+        return {};
+    }
+    if (o.statistics && o.out == "-")
+        return "--statistics and --out - both write to standard output";
     if (o.format.isEmpty()) {
         o.format = QFileInfo(o.out).suffix().toLower();
         if (o.out == "-" || o.format.isEmpty())
@@ -180,6 +206,75 @@ QString parse(const QStringList& arguments, Options& o) {
     if (o.out == "-" && o.format != "txt" && o.format != "csv")
         return "only txt and csv go to standard output";
     return {};
+}
+
+// Takes every byte and keeps none: statistics of a stream that goes nowhere.
+class Discard : public QIODevice {
+public:
+    Discard() { open(QIODevice::WriteOnly); }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char*, qint64 size) override { return size; }
+};
+
+void printStatistics(const BrowserDataSet& data, bool korean) {
+    QStringList lines = statisticsMemoLines(data, korean, true);
+    lines.removeLast(); // the memo's hint to close it
+    std::fputs((lines.join('\n') + '\n').toUtf8().constData(), stdout);
+}
+
+// Whether this export is written as the files are read: every record, no smoothing.
+bool streams(const Options& o) {
+    return o.load.pointLimit == 0 && o.smooth == 0 &&
+           (o.out.isEmpty() || o.format == "csv" || o.format == "txt");
+}
+
+int streamOut(const Options& o, const QStringList& paths) {
+    BrowserDataSet data;
+    StreamReport report;
+    const ExportFormat format = o.format == "txt" ? ExportFormat::Text : ExportFormat::Csv;
+    if (o.out.isEmpty()) {
+        Discard nowhere;
+        report = streamExport(paths, o.load, format, nowhere, data);
+    } else if (o.out == "-") {
+        QFile out;
+        if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered))
+            return kExitNothing;
+        report = streamExport(paths, o.load, format, out, data);
+    } else {
+        QSaveFile out(o.out);
+        // Unbuffered: a write that the disk cuts short fails at once.
+        if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+            say(saveErrorText(o.out, o.load.korean));
+            return kExitNothing;
+        }
+        report = streamExport(paths, o.load, format, out, data);
+        say(report.load.status);
+        if (report.load.outcome != LoadOutcome::Loaded)
+            return kExitNothing;
+        if (report.load.records == 0) {
+            say(noDataText(o.load.korean));
+            return kExitNothing;
+        }
+        const bool written = report.written && out.commit();
+        say(written ? savedAsText(o.out, o.load.korean) : saveErrorText(o.out, o.load.korean));
+        if (written && o.statistics)
+            printStatistics(data, o.load.korean);
+        return written ? kExitWritten : kExitNothing;
+    }
+    say(report.load.status);
+    if (report.load.outcome != LoadOutcome::Loaded)
+        return kExitNothing;
+    if (report.load.records == 0) {
+        say(noDataText(o.load.korean));
+        return kExitNothing;
+    }
+    if (!report.written)
+        return kExitNothing;
+    if (o.statistics)
+        printStatistics(data, o.load.korean);
+    return kExitWritten;
 }
 
 } // namespace
@@ -225,8 +320,22 @@ int main(int argc, char* argv[]) {
                     .paths;
     }
 
+    if (streams(o))
+        return streamOut(o, paths);
+
+    // A spreadsheet's rows are counted: a load one row longer than a sheet holds is enough
+    // to refuse it.
+    const bool sheetCapped =
+        o.format == "xls" && (o.load.pointLimit == 0 || o.load.pointLimit > kXlsMaxPoints);
+    if (sheetCapped)
+        o.load.pointLimit = kXlsMaxPoints + 1;
     BrowserDataSet data;
     const LoadReport report = LoadFiles(paths, data, o.load);
+    if (sheetCapped &&
+        (report.outcome == LoadOutcome::LimitReached || data.points() > kXlsMaxPoints)) {
+        say(spreadsheetTooLongText(o.load.korean));
+        return kExitNothing;
+    }
     say(report.status);
     if (report.outcome != LoadOutcome::Loaded && report.outcome != LoadOutcome::LimitReached)
         return kExitNothing;
@@ -237,6 +346,10 @@ int main(int argc, char* argv[]) {
     for (int pass = 0; pass < o.smooth; ++pass)
         for (BrowserSeries& series : data.series)
             smoothSeries(series.y);
+    if (o.out.isEmpty()) {
+        printStatistics(data, o.load.korean);
+        return kExitWritten;
+    }
 
     if (o.out == "-") {
         const QByteArray bytes = o.format == "csv" ? browserCsvBytes(data) : browserTextBytes(data);
@@ -256,5 +369,7 @@ int main(int argc, char* argv[]) {
     else
         result = ExportBrowserTxt(data, o.out, o.load.korean);
     say(result.status);
+    if (result.written && o.statistics)
+        printStatistics(data, o.load.korean);
     return result.written ? kExitWritten : kExitNothing;
 }

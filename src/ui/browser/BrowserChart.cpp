@@ -91,9 +91,16 @@ double BrowserChart::keyOf(double x) const {
     return m_dateTime ? (x - kUnixEpochDays) * kSecondsPerDay : x;
 }
 
-double BrowserChart::xAtPixel(double pixelX) const {
-    const double key = xAxis->pixelToCoord(pixelX);
+double BrowserChart::xOfKey(double key) const {
     return m_dateTime ? key / kSecondsPerDay + kUnixEpochDays : key;
+}
+
+double BrowserChart::xAtPixel(double pixelX) const {
+    return xOfKey(xAxis->pixelToCoord(pixelX));
+}
+
+QCPRange BrowserChart::xRange() const {
+    return {xOfKey(xAxis->range().lower), xOfKey(xAxis->range().upper)};
 }
 
 void BrowserChart::showData(const BrowserDataSet& data) {
@@ -103,10 +110,16 @@ void BrowserChart::showData(const BrowserDataSet& data) {
     const double gap = std::numeric_limits<double>::quiet_NaN();
     for (int i = 0; i < kChannelCount; ++i) {
         const BrowserSeries& s = data.series[static_cast<std::size_t>(i)];
-        QVector<QCPGraphData> points(s.count());
+        QVector<QCPGraphData> points;
+        points.reserve(s.count() + static_cast<qsizetype>(data.breaks.size()));
+        // Both are in ascending order: a break goes in before the first point after it.
+        auto cut = data.breaks.begin();
         for (int j = 0; j < s.count(); ++j) {
+            const double x = s.x[static_cast<std::size_t>(j)];
+            for (; cut != data.breaks.end() && *cut < x; ++cut)
+                points.append({keyOf(*cut), gap});
             const double y = s.y[static_cast<std::size_t>(j)];
-            points[j] = {keyOf(s.x[static_cast<std::size_t>(j)]), y == InvalidValue ? gap : y};
+            points.append({keyOf(x), y == InvalidValue ? gap : y});
         }
         graph(i)->data()->set(points, true);
         graph(i)->setName(s.title);
@@ -133,6 +146,11 @@ QString BrowserChart::chartTitle() const {
 
 void BrowserChart::setSeriesVisible(int series, bool visible) {
     graph(series)->setVisible(visible);
+    // The legend lists the shown series in their order.
+    legend->clearItems();
+    for (int i = 0; i < kChannelCount; ++i)
+        if (graph(i)->visible())
+            graph(i)->addToLegend();
     replot(QCustomPlot::rpQueuedReplot);
 }
 

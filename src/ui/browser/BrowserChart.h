@@ -15,11 +15,13 @@ class BrowserChart : public QCustomPlot {
 public:
     explicit BrowserChart(QWidget* parent = nullptr);
 
-    // Puts the data set's points, titles and axis format on the chart.
+    // Puts the data set's points, titles and axis format on the chart; the lines break at the
+    // data set's breaks.
     void showData(const BrowserDataSet& data);
     void clearSeries();
     void setTitles(const QString& chart, const QString& xAxis, const QString& yAxis);
     QString chartTitle() const;
+    // A hidden series leaves the legend too.
     void setSeriesVisible(int series, bool visible);
     bool seriesVisible(int series) const { return graph(series)->visible(); }
     void setMarkersVisible(bool visible);
@@ -30,6 +32,8 @@ public:
     double xAtPixel(double pixelX) const;
     double yAtPixel(double pixelY) const { return yAxis->pixelToCoord(pixelY); }
     bool insidePlot(const QPoint& pixel) const { return axisRect()->rect().contains(pixel); }
+    // The X range shown, in the data set's units.
+    QCPRange xRange() const;
 
     // Automatic scaling over the shown series.
     void undoZoom();
@@ -38,6 +42,7 @@ public:
 
 private:
     double keyOf(double x) const;
+    double xOfKey(double key) const;
     void applyPens(bool dense);
 
     std::array<QCPScatterStyle, kChannelCount> m_markers;

@@ -11,6 +11,7 @@
 #include "ui/widgets/RadioGroup.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -29,10 +30,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
-#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace nimbar {
@@ -77,6 +78,9 @@ constexpr Caption kKoreanCaptions[] = {
     {"ModifyTitles1", QT_TRANSLATE_NOOP("Browser", "Modify Titles")},
     {"GetAverage1", QT_TRANSLATE_NOOP("Browser", "Get Average")},
 };
+
+// How long the chart rests after a zoom before its part is read again in detail.
+constexpr int kDetailDelayMs = 250;
 
 constexpr const char* kXModeItems[] = {
     QT_TRANSLATE_NOOP("Browser", "Record Time (hh:mm:ss)"),
@@ -256,6 +260,10 @@ void TFormB::buildControls() {
 
     m_saveDialog = named(new QFileDialog(this), "SaveDialog1");
     m_saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+
+    m_detailTimer = new QTimer(this);
+    m_detailTimer->setSingleShot(true);
+    m_detailTimer->setInterval(kDetailDelayMs);
 }
 
 void TFormB::connectHandlers() {
@@ -293,6 +301,16 @@ void TFormB::connectHandlers() {
             [this] { ModifyTitles1Click(); });
     connect(findChild<QAction*>("GetAverage1"), &QAction::triggered, this,
             [this] { GetAverage1Click(); });
+    connect(m_chart->xAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), this, [this] {
+        if (!m_settingRange && m_detail.isActive())
+            m_detailTimer->start();
+    });
+    connect(m_detailTimer, &QTimer::timeout, this, [this] { LoadDetail(); });
+    // Without Auto a zoom only zooms.
+    connect(m_autoSubsampling, &QCheckBox::toggled, this, [this](bool on) {
+        if (!on)
+            m_detail.clear();
+    });
     connect(m_drives, &QComboBox::textActivated, m_directories, &DirectoryListBox::setDirectory);
     connect(m_directories, &DirectoryListBox::directoryChanged, this,
             [this] { refreshFileList(); });
@@ -304,11 +322,14 @@ void TFormB::FormCreate() {
         if (volume.isValid() && volume.isReady())
             m_drives->addItem(volume.rootPath());
     showDirectory(m_dataDirectory);
+    m_saveDialog->setDirectory(m_dataDirectory);
+    // The end hour is not included: the range opens on the current hour alone.
     const QDateTime now = QDateTime::currentDateTime();
+    const int hour = now.time().hour();
     m_startDate->setDate(now.date());
-    m_endDate->setDate(now.date());
-    m_startHour->setValue(now.time().hour());
-    m_endHour->setValue(now.time().hour());
+    m_startHour->setValue(hour);
+    m_endDate->setDate(hour == 23 ? now.date().addDays(1) : now.date());
+    m_endHour->setValue((hour + 1) % 24);
     m_board->setCurrentIndex(0);
     m_filter->setCurrentIndex(1);
     m_xMode->setItemIndex(0);
@@ -335,6 +356,14 @@ void TFormB::applyKoreanCaptions() {
     const QList<QRadioButton*> items = m_xMode->findChildren<QRadioButton*>();
     for (int i = 0; i < items.size() && i < 3; ++i)
         items[i]->setText(koreanText(kXModeItems[i]));
+    // The date pickers' calendars name months and days in Korean, and the dates read in
+    // Korean order.
+    const QLocale korean(QLocale::Korean, QLocale::SouthKorea);
+    for (QDateEdit* picker : {m_startDate, m_endDate}) {
+        picker->setLocale(korean);
+        picker->setDisplayFormat("yyyy. M. d.");
+        picker->calendarWidget()->setLocale(korean);
+    }
 }
 
 QString TFormB::statusText() const {
@@ -407,6 +436,7 @@ void TFormB::FileListBox1DblClick() {
         return;
     EnableTools(false);
     showStatus(loadingText(m_korean, false));
+    m_detail.clear();
     m_data.clearSeries();
     m_chart->clearSeries();
     QStringList paths;
@@ -428,11 +458,9 @@ void TFormB::LoadFiles(const QStringList& paths) {
     LoadOptions options;
     options.xMode = static_cast<XAxisMode>(qBound(0, m_xMode->itemIndex(), 2));
     options.korean = m_korean;
-    if (m_autoSubsampling->isChecked() && !paths.isEmpty()) {
-        const QSignalBlocker quiet(m_subsampling);
-        m_subsampling->setValue(autoSubsampleFactor(paths));
-    }
+    options.automatic = m_autoSubsampling->isChecked();
     options.subsampling = m_subsampling->value();
+    m_detail.clear();
     if (!paths.isEmpty()) {
         m_chart->clearSeries();
         for (int i = 0; i < kChannelCount; ++i)
@@ -451,6 +479,8 @@ void TFormB::LoadFiles(const QStringList& paths) {
         showStatus(report.status);
         return;
     }
+    if (m_data.summary && report.outcome == LoadOutcome::Loaded)
+        m_detail.start(paths, report, m_data.summary->envelope);
     const bool nine = m_data.channelCount > 7;
     m_channelBoxes[7]->setEnabled(nine);
     m_channelBoxes[8]->setEnabled(nine);
@@ -461,10 +491,50 @@ void TFormB::LoadFiles(const QStringList& paths) {
     for (int i = 0; i < kChannelCount; ++i)
         m_chart->setSeriesVisible(i, i < m_data.channelCount &&
                                          m_channelBoxes[static_cast<std::size_t>(i)]->isChecked());
-    m_chart->undoZoom();
-    m_chart->zoomPercent(95);
+    {
+        const QScopedValueRollback<bool> own(m_settingRange, true);
+        m_chart->undoZoom();
+        m_chart->zoomPercent(95);
+    }
     if (report.outcome != LoadOutcome::Aborted)
         showStatus(report.status);
+}
+
+void TFormB::LoadDetail() {
+    m_detailTimer->stop();
+    if (m_loading || !m_detail.isActive())
+        return;
+    const QCPRange shown = m_chart->xRange();
+    const TimeWindow times{timeOfX(shown.lower, m_data.xMode, m_data.startTime),
+                           timeOfX(shown.upper, m_data.xMode, m_data.startTime)};
+    if (const std::optional<TimeWindow> window = detailWindow(m_detail, times))
+        loadPart(*window);
+}
+
+void TFormB::loadPart(const TimeWindow& window) {
+    QScopedValueRollback<bool> loading(m_loading, true);
+    LoadOptions options;
+    options.xMode = m_data.xMode;
+    options.korean = m_korean;
+    options.automatic = true;
+    options.window = window;
+    options.knownSpans = m_detail.spans;
+    const LoadReport report = nimbar::LoadFiles(m_detail.paths, m_data, options, [this] {
+        QCoreApplication::processEvents();
+        return !m_closing;
+    });
+    if (report.outcome != LoadOutcome::Loaded || !m_data.summary) {
+        m_detail.clear();
+        m_chart->clearSeries();
+        showStatus(report.status);
+        return;
+    }
+    m_detail.loaded = window;
+    m_detail.envelope = m_data.summary->envelope;
+    // The axes stay where the user put them; a zoom made meanwhile is read in its turn.
+    redraw();
+    showStatus(report.status);
+    m_detailTimer->start();
 }
 
 void TFormB::redraw() {
@@ -474,6 +544,7 @@ void TFormB::redraw() {
 void TFormB::UpDown1Click() {
     if (m_loading)
         return;
+    m_detail.clear();
     m_data.clearSeries();
     m_chart->clearSeries();
 }
@@ -517,7 +588,14 @@ void TFormB::BtZoomOutClick() {
 void TFormB::BtAutoClick() {
     showStatus({});
     EnableTools(false);
-    m_chart->undoZoom();
+    // In Auto the whole range comes back from the files.
+    if (m_detail.isActive() && !m_loading &&
+        (m_detail.loaded.from != m_detail.whole.from || m_detail.loaded.to != m_detail.whole.to))
+        loadPart(m_detail.whole);
+    {
+        const QScopedValueRollback<bool> own(m_settingRange, true);
+        m_chart->undoZoom();
+    }
     EnableTools(true);
 }
 

@@ -2,6 +2,7 @@
 
 #include "browser/BrowserDataSet.h"
 #include "browser/BrowserExport.h"
+#include "browser/DetailRange.h"
 #include "browser/RecordingLoader.h"
 #include "ui/browser/BrowserChart.h"
 #include "ui/browser/TFormQ.h"
@@ -22,6 +23,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QStatusBar;
+class QTimer;
 
 namespace nimbar {
 
@@ -74,6 +76,9 @@ public:
     void EnableTools(bool on);
     // Loads these files as the chosen X-axis mode and subsampling say.
     void LoadFiles(const QStringList& paths);
+    // In Auto: reads the part of the range that the chart shows again, in more detail, when
+    // it holds less than the load did. Runs shortly after each zoom by itself.
+    void LoadDetail();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +92,7 @@ private:
     void refreshFileList();
     void showDirectory(const QString& directory);
     void redraw();
+    void loadPart(const TimeWindow& window);
     QString chooseSaveFile(const QString& filter);
     void exportChart(const QString& filter, const QString& extension,
                      ExportResult (*write)(const BrowserDataSet&, const QString&, bool,
@@ -99,6 +105,8 @@ private:
     bool m_closing = false;
     std::function<QString(const QString&)> m_chooser;
     TFormQ::PreviewOpener m_previewOpener;
+    DetailRange m_detail;
+    bool m_settingRange = false;
 
     BrowserChart* m_chart = nullptr;
     QPlainTextEdit* m_memo = nullptr;
@@ -125,6 +133,7 @@ private:
     QFileDialog* m_saveDialog = nullptr;
     QStatusBar* m_status = nullptr;
     std::array<QPushButton*, 10> m_tools{};
+    QTimer* m_detailTimer = nullptr;
 };
 
 } // namespace nimbar

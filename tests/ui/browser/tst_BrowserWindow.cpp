@@ -10,9 +10,11 @@
 #include "ui/browser/TFormB.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -139,10 +141,13 @@ private slots:
                                  "SaveDialog1",
                                  "CheckBox8"})
             QVERIFY2(f.findChild<QObject*>(name), name);
-        // Start equals end: nothing qualifies.
+        // No recording yet: nothing qualifies.
         w.find<QPushButton>("BtnDraw")->click();
         QCOMPARE(f.statusText(), QString("No data!!"));
         QVERIFY(w.find<QPushButton>("BtZoomIn")->isEnabled());
+        // The save dialog starts in the data directory.
+        QCOMPARE(w.find<QFileDialog>("SaveDialog1")->directory().absolutePath(),
+                 QDir(w.data.path()).absolutePath());
         // The menu pops up only outside the plotting rectangle, for the right button.
         f.chart()->replot(); // lays the plot out
         const QPoint inside = f.chart()->axisRect()->rect().center();
@@ -369,17 +374,85 @@ private slots:
         QCOMPARE(w.form->chart()->xAxis->label(), QString("기록시각(시:분:초)"));
         w.find<QPushButton>("BtnDraw")->click();
         QCOMPARE(w.form->statusText(), QString("해당하는 내용이 없습니다."));
+        // The date pickers' calendars name the months in Korean.
+        for (const char* name : {"DateTimePicker1", "DateTimePicker2"}) {
+            const QCalendarWidget* calendar = w.find<QDateEdit>(name)->calendarWidget();
+            QCOMPARE(calendar->locale().language(), QLocale::Korean);
+            QCOMPARE(calendar->locale().monthName(3), QString("3월"));
+            QCOMPARE(w.find<QDateEdit>(name)->text(),
+                     w.find<QDateEdit>(name)->date().toString("yyyy. M. d."));
+        }
         QCoreApplication::removeTranslator(&translator);
     }
 
-    void autoSubsamplingKeepsTheLoadBelowTheLimit() {
+    void firstDrawShowsTheCurrentHour() {
+        Window w;
+        const QDate date = w.find<QDateEdit>("DateTimePicker1")->date();
+        const int hour = w.find<QSpinBox>("UDStart")->value();
+        // The end hour is not included: it opens one hour after the start, on the next day
+        // after 23.
+        const QDateTime end(w.find<QDateEdit>("DateTimePicker2")->date(),
+                            QTime(w.find<QSpinBox>("UDEnd")->value(), 0));
+        QCOMPARE(QDateTime(date, QTime(hour, 0)).secsTo(end), 3600);
+        const QString path = dayDirectory(w.data.path(), date, 'A') +
+                             QString("/%1%2.KRN").arg(hour, 2, 10, QChar('0')).arg("1530");
+        const double start = recfiles::dayValue(date, hour, 15, 30);
+        QVERIFY(recfiles::write(path, Layout::Current, "A4", start, start, 3));
+        w.find<QPushButton>("BtnDraw")->click();
+        QCOMPARE(w.form->statusText(), QString("Total data are 3"));
+    }
+
+    void legendListsTheLoadedChannels() {
+        Window w;
+        QVERIFY(!writeRows(w.data, "100000.KRN", {row(1)}, {}, "A2001").isEmpty());
+        w.draw();
+        QCPLegend* legend = w.form->chart()->legend;
+        QCOMPARE(legend->itemCount(), 7);
+        QCOMPARE(legend->itemWithPlottable(w.form->chart()->graph(7)), nullptr);
+        w.find<QCheckBox>("CheckBox3")->click();
+        QCOMPARE(legend->itemCount(), 6);
+        QCOMPARE(legend->itemWithPlottable(w.form->chart()->graph(3)), nullptr);
+        QVERIFY(legend->itemWithPlottable(w.form->chart()->graph(4)));
+    }
+
+    void zoomReadsThePartAgainInDetail() {
+        Window w;
+        std::vector<Row> rows;
+        for (int k = 0; k < 7200; ++k)
+            rows.push_back(row(k % 600));
+        QVERIFY(!writeRows(w.data, "100000.KRN", rows).isEmpty());
+        w.find<QCheckBox>("ChkAutoSub")->setChecked(true);
+        w.draw();
+        TFormB& f = *w.form;
+        QVERIFY(f.data().summary->envelope);
+        QCOMPARE(f.data().points(), 3600);
+        // Four steps in leave about 3240 seconds in view: fewer records than the point limit.
+        for (int i = 0; i < 4; ++i)
+            w.find<QPushButton>("BtZoomIn")->click();
+        QTRY_VERIFY(!f.data().summary->envelope);
+        const QCPRange shown = f.chart()->xRange();
+        const BrowserSeries& s = f.data().series[1];
+        QVERIFY(s.count() > 3000 && s.count() < 3600);
+        QCOMPARE(qint64(s.count()), f.data().summary->records);
+        QVERIFY(s.x.front() >= shown.lower && s.x.back() <= shown.upper);
+        QVERIFY(s.x.front() - shown.lower < 1.5 / 86400 && shown.upper - s.x.back() < 1.5 / 86400);
+        QCOMPARE(f.statusText(), QString("Total data are %1").arg(s.count()));
+        // The range stays where the zoom put it; "Auto" reads the whole range again.
+        QCOMPARE(f.chart()->xRange().lower, shown.lower);
+        w.find<QPushButton>("BtAuto")->click();
+        QVERIFY(f.data().summary->envelope);
+        QCOMPARE(f.data().summary->records, 7200);
+    }
+
+    void autoDrawsTheEnvelopeOfEveryRecord() {
         Window w;
         std::vector<Row> rows(4000, row(1));
         QVERIFY(!writeRows(w.data, "100000.KRN", rows).isEmpty());
         w.find<QCheckBox>("ChkAutoSub")->setChecked(true);
         w.draw();
-        QCOMPARE(w.find<QSpinBox>("UpDown1")->value(), 2);
-        QCOMPARE(w.form->statusText(), QString("Total data are 2000"));
+        QCOMPARE(w.form->statusText(),
+                 QString("Total data are 4000, drawn as their minimum and maximum in 3600 points"));
+        QCOMPARE(w.form->data().summary->records, 4000);
     }
 };
 
