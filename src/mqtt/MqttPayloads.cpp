@@ -1,8 +1,8 @@
 #include "mqtt/MqttPayloads.h"
 
+#include "mqtt/JsonWriter.h"
 #include "settings/ModelClass.h"
 #include "settings/RecordText.h"
-#include "mqtt/JsonWriter.h"
 
 #include <cmath>
 #include <cstdio>
