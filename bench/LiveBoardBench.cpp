@@ -1,8 +1,8 @@
 // The logger's steady state: one processed line per board and second, and the redraw of a full
 // chart (nine series of 3600 points). Runs offscreen with its files in a temporary folder.
-#include "app/SettingsFile.h"
-#include "app/TForm1.h"
-#include "display/LiveChart.h"
+#include "settings/SettingsFile.h"
+#include "ui/main/LiveChart.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

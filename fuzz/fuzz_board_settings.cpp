@@ -1,10 +1,10 @@
 // The logger's settings file: four board records read from whatever the file holds, then every
 // use of their untrusted fields that the core makes.
 #include "FuzzFile.h"
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "recording/RecordingFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <cstddef>
 #include <cstdint>

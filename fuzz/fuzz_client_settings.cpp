@@ -1,8 +1,8 @@
 // The client program's settings file and the uses of its untrusted counts and texts.
 #include "FuzzFile.h"
-#include "app/ClientSettings.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
+#include "settings/ClientSettings.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <cstddef>
 #include <cstdint>

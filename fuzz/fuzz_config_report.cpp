@@ -1,8 +1,8 @@
 // The device's configuration report: the bytes a port delivers go through the frame collector;
 // every closed frame is parsed and stored into a board record as the logger does.
-#include "app/BoardConfig.h"
 #include "device/ConfigFrameCollector.h"
 #include "device/ConfigReport.h"
+#include "settings/BoardConfig.h"
 
 #include <cstddef>
 #include <cstdint>

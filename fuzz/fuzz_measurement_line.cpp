@@ -1,11 +1,11 @@
 // Measurement lines: the bytes one line-feed event reads, judged and kept as the logger does,
 // then parsed and converted for each model class.
-#include "app/ModelClass.h"
 #include "device/LineAcceptance.h"
 #include "processing/BoardRuntime.h"
 #include "processing/ColdJunction.h"
 #include "processing/DeviceCode.h"
 #include "processing/MeasurementLine.h"
+#include "settings/ModelClass.h"
 
 #include <algorithm>
 #include <cstddef>

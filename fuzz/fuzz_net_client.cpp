@@ -1,11 +1,11 @@
 // The client's side of the network: bytes from a logger arrive in pieces of any size and are
 // reassembled into frames; a measurement frame becomes a line for the pipeline, a configuration
 // frame a board record whose every field is untrusted.
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
 #include "net/NetFrame.h"
 #include "processing/MeasurementLine.h"
 #include "recording/RecordingFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
 
 #include <algorithm>
 #include <cstddef>

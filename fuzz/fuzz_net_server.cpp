@@ -1,8 +1,8 @@
 // The logger's server taking whatever a connected client sends: the bytes go over a loopback
 // connection in pieces, the server reads and answers them as it does in the program.
-#include "app/BoardConfig.h"
 #include "net/NetServer.h"
 #include "processing/BoardRuntime.h"
+#include "settings/BoardConfig.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -333,6 +333,33 @@ After an alarm it stays red until clicked</source>
     </message>
 </context>
 <context>
+    <name>nimbar::Engine</name>
+    <message>
+        <source>DAQ%1: record lost, cannot write %2</source>
+        <translation>DAQ%1: 기록 실패, %2 에 쓸 수 없습니다</translation>
+    </message>
+    <message>
+        <source>Chart %1 recording re-started.</source>
+        <translation>차트 %1 기록 재시작되었습니다.</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: COM%2 stays bound to %3.</source>
+        <translation>%1 파일에 쓸 수 없습니다: COM%2는 %3에 그대로 연결됩니다.</translation>
+    </message>
+    <message>
+        <source>The settings could not be saved to %1.</source>
+        <translation>설정을 %1에 저장하지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>DAQ%1: the reference voltage Vs is not set, so CH0 and the thermocouple channels are invalid.</source>
+        <translation>DAQ%1: 기준 전압 Vs가 설정되지 않아 CH0과 열전대 채널 값이 무효입니다.</translation>
+    </message>
+    <message>
+        <source>Tref = &apos;%1&apos; is not a number: thermocouple channels are invalid.</source>
+        <translation>Tref = &apos;%1&apos;은(는) 숫자가 아닙니다: 열전대 채널 값이 무효입니다.</translation>
+    </message>
+</context>
+<context>
     <name>nimbar::TForm1</name>
     <message>
         <source>Invalid data</source>
@@ -395,32 +422,8 @@ After an alarm it stays red until clicked</source>
         <translation>메모가 다시 기록을 시작했습니다.</translation>
     </message>
     <message>
-        <source>DAQ%1: record lost, cannot write %2</source>
-        <translation>DAQ%1: 기록 실패, %2 에 쓸 수 없습니다</translation>
-    </message>
-    <message>
-        <source>Chart %1 recording re-started.</source>
-        <translation>차트 %1 기록 재시작되었습니다.</translation>
-    </message>
-    <message>
         <source>The data directory %1 cannot be stored: its path is longer than 80 bytes or holds characters outside code page 949. Choose another one.</source>
         <translation>데이터 폴더 %1은(는) 저장할 수 없습니다: 경로가 80바이트보다 길거나 코드 페이지 949에 없는 문자가 있습니다. 다른 폴더를 선택하세요.</translation>
-    </message>
-    <message>
-        <source>Cannot write %1: COM%2 stays bound to %3.</source>
-        <translation>%1 파일에 쓸 수 없습니다: COM%2는 %3에 그대로 연결됩니다.</translation>
-    </message>
-    <message>
-        <source>The settings could not be saved to %1.</source>
-        <translation>설정을 %1에 저장하지 못했습니다.</translation>
-    </message>
-    <message>
-        <source>DAQ%1: the reference voltage Vs is not set, so CH0 and the thermocouple channels are invalid.</source>
-        <translation>DAQ%1: 기준 전압 Vs가 설정되지 않아 CH0과 열전대 채널 값이 무효입니다.</translation>
-    </message>
-    <message>
-        <source>Tref = &apos;%1&apos; is not a number: thermocouple channels are invalid.</source>
-        <translation>Tref = &apos;%1&apos;은(는) 숫자가 아닙니다: 열전대 채널 값이 무효입니다.</translation>
     </message>
     <message>
         <source>There are some errors (%1 was not saved)</source>

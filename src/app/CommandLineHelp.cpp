@@ -19,29 +19,73 @@ constexpr char kWebHelp[] =
     "                  an ADDRESS (0.0.0.0, an interface's) serves the network\n"
     "  --web-token-file FILE   every web request must carry the token in FILE\n";
 
+// Qt's own options: those of QGuiApplication and QApplication, with the number of arguments
+// that follow them (a value may also be given as -option=value). -1: not one of them.
+int qtOptionValues(QString option) {
+    if (option.startsWith("--"))
+        option.remove(0, 1); // Qt takes its options with two dashes as well
+    const qsizetype equals = option.indexOf('=');
+    const bool valueAttached = equals > 0;
+    if (valueAttached)
+        option.truncate(equals);
+    static const QStringList withValue{"-platform",
+                                       "-platformpluginpath",
+                                       "-platformtheme",
+                                       "-plugin",
+                                       "-qwindowgeometry",
+                                       "-geometry",
+                                       "-qwindowtitle",
+                                       "-title",
+                                       "-qwindowicon",
+                                       "-icon",
+                                       "-session",
+                                       "-display",
+                                       "-name",
+                                       "-style",
+                                       "-stylesheet"};
+    static const QStringList flags{"-reverse", "-widgetcount", "-nograb", "-dograb",
+                                   "-testability"};
+    static const QStringList valueOnlyAttached{"-qmljsdebugger", "-dialogs", "-fontengine",
+                                               "-darkmode"};
+    if (withValue.contains(option))
+        return valueAttached ? 0 : 1;
+    if (flags.contains(option) || (valueAttached && valueOnlyAttached.contains(option)))
+        return 0;
+    return -1;
+}
+
+QString headlessHelp(BuildKind kind) {
+    if (kind == BuildKind::Logger)
+        return "  --headless      run without a window or display: devices, recording, alarms,\n"
+               "                  outputs and server; the status on standard error. Needs the\n"
+               "                  settings file of a first run or of nimbar-config\n";
+    return "  --headless      run without a window or display and record the boards of the\n"
+           "                  logger given with --connect; the status on standard error\n";
+}
+
 QString helpText(BuildKind kind) {
     const QString name = programName(kind);
     if (kind == BuildKind::Logger)
         return "Usage: " + name +
-               " [--home DIR] [--mqtt URL [--mqtt-topic PREFIX]]\n"
+               " [--home DIR] [--headless] [--mqtt URL [--mqtt-topic PREFIX]]\n"
                "Logger for the KARN-5600, 5610, 5400 and 5800 data loggers on the serial ports:\n"
                "charts, alarms, hourly recording files, and each board served over TCP.\n"
                "\n"
                "  --home DIR      keep the settings, port bindings and logs in DIR instead of\n"
                "                  the program's folder (DIR is created when missing)\n" +
-               mqttHelp(kind) + kWebHelp +
+               headlessHelp(kind) + mqttHelp(kind) + kWebHelp +
                "  --help          this text\n"
                "  --version       the version\n"
                "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
     return "Usage: " + name +
-           " [--home DIR] [--connect HOST] [--mqtt URL [--mqtt-topic PREFIX]]\n"
+           " [--home DIR] [--connect HOST [--headless]] [--mqtt URL [--mqtt-topic PREFIX]]\n"
            "Client of the Nimbar5610 logger: follows its boards over TCP, charts, checks and\n"
            "records them as the logger does.\n"
            "\n"
            "  --home DIR      keep the settings and logs in DIR instead of the program's folder\n"
            "                  (DIR is created when missing)\n"
            "  --connect HOST  connect every board to the logger at HOST at start-up\n" +
-           mqttHelp(kind) + kWebHelp +
+           headlessHelp(kind) + mqttHelp(kind) + kWebHelp +
            "  --help          this text\n"
            "  --version       the version\n"
            "Qt's own options, such as -platform NAME or -style NAME, are also taken.\n";
@@ -75,6 +119,12 @@ ProgramOptions programOptions(BuildKind kind, const QStringList& arguments) {
             options.error = QString("unexpected argument '%1'").arg(argument);
         } else if (argument == "--") {
             optionsEnded = true;
+        } else if (const int values = qtOptionValues(argument); values >= 0) {
+            // The application object takes it; --headless has none that uses it.
+            if (values > 0 && ++i >= arguments.size())
+                options.error = QString("%1 needs a value").arg(argument);
+        } else if (argument == "--headless") {
+            options.headless = true;
         } else if (argument == "--home") {
             options.home = valueAfter(i);
             if (!options.home || options.home->isEmpty())
@@ -105,6 +155,10 @@ ProgramOptions programOptions(BuildKind kind, const QStringList& arguments) {
     }
     if (options.error.isEmpty() && options.webTokenFile && !options.web)
         options.error = "--web-token-file needs --web";
+    // A client without a window has nothing to follow unless it is told where.
+    if (options.error.isEmpty() && options.headless && kind == BuildKind::Client &&
+        !options.connectHost)
+        options.error = "--headless needs --connect HOST";
     return options;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/BuildKind.h"
 #include "net/ListenAddress.h"
+#include "settings/BuildKind.h"
 
 #include <QStringList>
 
@@ -22,9 +22,12 @@ struct ProgramOptions {
     std::optional<QString> mqttTopic;
     std::optional<ListenAddress> web; // --web [ADDRESS:]PORT
     std::optional<QString> webTokenFile;
+    bool headless = false; // no window: the engine under QCoreApplication
     QString error;
 };
-// From the arguments the application object leaves: it takes its own (-platform, -style, ...).
+// From the program's arguments, before any application object exists, so that a wrong one is
+// said also where there is no display. Qt's own options (-platform NAME, -style NAME, ...) are
+// passed over: the application object takes them.
 ProgramOptions programOptions(BuildKind kind, const QStringList& arguments);
 
 } // namespace nimbar

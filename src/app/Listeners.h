@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/CommandLineHelp.h"
-#include "app/ProgramPaths.h"
 #include "engine/LiveFeed.h"
+#include "settings/ProgramPaths.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ExceptionLog.h"
+#include "settings/ExceptionLog.h"
 
 #include <QApplication>
 

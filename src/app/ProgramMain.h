@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BuildKind.h"
+#include "settings/BuildKind.h"
 
 namespace nimbar {
 

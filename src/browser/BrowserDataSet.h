@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/BoardConfig.h"
 #include "browser/SeriesStatistics.h"
+#include "settings/BoardConfig.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
 #include "browser/BrowserExport.h"
 
-#include "app/RecordText.h"
 #include "browser/BrowserTexts.h"
 #include "browser/BrowserTime.h"
 #include "browser/ExportRows.h"
 #include "processing/InvalidValue.h"
 #include "recording/XlsWriter.h"
+#include "settings/RecordText.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,7 +1,7 @@
 #include "browser/ExportRows.h"
 
-#include "app/RecordText.h"
 #include "processing/InvalidValue.h"
+#include "settings/RecordText.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #include "browser/RecordingLayout.h"
 
-#include "app/RecordText.h"
+#include "settings/RecordText.h"
 
 #include <QtEndian>
 

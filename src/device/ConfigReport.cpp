@@ -1,7 +1,7 @@
 #include "device/ConfigReport.h"
 
-#include "app/ModelClass.h"
-#include "app/RecordText.h"
+#include "settings/ModelClass.h"
+#include "settings/RecordText.h"
 
 #include <charconv>
 #include <climits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/BoardConfig.h"
 #include "processing/AlarmEvaluation.h"
+#include "settings/BoardConfig.h"
 
 #include <QDateTime>
 #include <QObject>

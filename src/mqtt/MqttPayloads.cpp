@@ -1,8 +1,8 @@
 #include "mqtt/MqttPayloads.h"
 
-#include "app/ModelClass.h"
-#include "app/RecordText.h"
 #include "mqtt/JsonWriter.h"
+#include "settings/ModelClass.h"
+#include "settings/RecordText.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/BoardConfig.h"
 #include "mqtt/MqttEvent.h"
+#include "settings/BoardConfig.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/BoardConfig.h"
-#include "app/ClientSettings.h"
 #include "net/NetFrame.h"
 #include "processing/BoardRuntime.h"
+#include "settings/BoardConfig.h"
+#include "settings/ClientSettings.h"
 
 #include <QObject>
 #include <QString>

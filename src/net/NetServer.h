@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/BoardConfig.h"
 #include "net/AllowList.h"
 #include "net/NetFrame.h"
 #include "processing/BoardRuntime.h"
+#include "settings/BoardConfig.h"
 
 #include <QHash>
 #include <QList>

@@ -1,7 +1,7 @@
 #include "processing/AlarmLimitEntry.h"
 
-#include "app/NumberText.h"
 #include "processing/AlarmTexts.h"
+#include "settings/NumberText.h"
 
 namespace nimbar {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/BoardConfig.h"
 #include "processing/AlarmEvaluation.h"
 #include "processing/MedianFilter.h"
+#include "settings/BoardConfig.h"
 
 #include <QDate>
 #include <QString>

@@ -1,7 +1,7 @@
 #include "processing/ChannelConversion.h"
 
-#include "app/BoardConfig.h"
 #include "processing/Thermocouple.h"
+#include "settings/BoardConfig.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "processing/MeasurementLine.h"
 
-#include "app/ModelClass.h"
+#include "settings/ModelClass.h"
 
 #include <algorithm>
 #include <cctype>

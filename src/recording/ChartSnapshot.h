@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/BoardConfig.h"
+#include "settings/BoardConfig.h"
 
 #include <QString>
 #include <QStringList>

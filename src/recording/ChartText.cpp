@@ -1,9 +1,9 @@
 #include "recording/ChartText.h"
 
-#include "app/RecordText.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 #include "recording/LiveExport.h"
+#include "settings/RecordText.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,6 +1,6 @@
 #include "recording/EventLog.h"
 
-#include "app/RecordText.h"
+#include "settings/RecordText.h"
 
 #include <QDir>
 #include <QFile>

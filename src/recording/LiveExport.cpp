@@ -1,10 +1,10 @@
 #include "recording/LiveExport.h"
 
-#include "app/RecordText.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 #include "recording/ChartText.h"
 #include "recording/XlsWriter.h"
+#include "settings/RecordText.h"
 
 #include <QDir>
 #include <QSaveFile>

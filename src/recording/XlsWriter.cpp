@@ -1,6 +1,6 @@
 #include "recording/XlsWriter.h"
 
-#include "app/RecordText.h"
+#include "settings/RecordText.h"
 
 #include <QtEndian>
 

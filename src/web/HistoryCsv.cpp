@@ -1,9 +1,9 @@
 #include "web/HistoryCsv.h"
 
-#include "app/BoardConfig.h"
 #include "browser/BrowserExport.h"
 #include "browser/RangeScan.h"
 #include "processing/DateTimeValue.h"
+#include "settings/BoardConfig.h"
 
 #include <QtEndian>
 

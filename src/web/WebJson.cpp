@@ -1,8 +1,8 @@
 #include "web/WebJson.h"
 
-#include "app/ModelClass.h"
-#include "app/RecordText.h"
 #include "processing/InvalidValue.h"
+#include "settings/ModelClass.h"
+#include "settings/RecordText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

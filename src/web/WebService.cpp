@@ -1,6 +1,6 @@
 #include "web/WebService.h"
 
-#include "app/RecordText.h"
+#include "settings/RecordText.h"
 #include "web/HistoryCsv.h"
 #include "web/HttpConnection.h"
 #include "web/WebAccess.h"

@@ -1,8 +1,8 @@
 // Exceptions that escape an event handler go to the exception log, one line each, and the
 // program goes on.
-#include "app/ExceptionLog.h"
 #include "app/NimbarApplication.h"
-#include "app/RecordText.h"
+#include "settings/ExceptionLog.h"
+#include "settings/RecordText.h"
 
 #include <QFile>
 #include <QTemporaryDir>

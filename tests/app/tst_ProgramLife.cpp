@@ -122,13 +122,13 @@ private slots:
         };
         const auto [loggerCode, loggerHelp] = run("Nimbar5610", "--help");
         QCOMPARE(loggerCode, 0);
-        QVERIFY(loggerHelp.startsWith("Usage: Nimbar5610 [--home DIR] [--mqtt URL"));
+        QVERIFY(loggerHelp.startsWith("Usage: Nimbar5610 [--home DIR] [--headless] [--mqtt URL"));
         QVERIFY(loggerHelp.contains("--mqtt-topic PREFIX"));
         QVERIFY(!loggerHelp.contains("--connect"));
         const auto [clientCode, clientHelp] = run("Tessel5610", "--help");
         QCOMPARE(clientCode, 0);
         QVERIFY(clientHelp.contains("--home DIR"));
-        QVERIFY(clientHelp.contains("--connect HOST"));
+        QVERIFY(clientHelp.contains("--connect HOST [--headless]"));
         QVERIFY(loggerHelp.contains("--web [ADDRESS:]PORT") &&
                 clientHelp.contains("--web-token-file"));
         QCOMPARE(run("Tessel5610", "--version"), std::pair(0, QString("Tessel5610 Ver 2.0.2\n")));

@@ -1,13 +1,13 @@
 // The browser's exports: Korean titles padded in bytes, rows as the formats say, the
 // spreadsheet's row limit, and the streamed export of every record in time order.
 #include "RecordingFiles.h"
-#include "app/RecordText.h"
 #include "browser/BrowserExport.h"
 #include "browser/BrowserTime.h"
 #include "browser/ExportRows.h"
 #include "browser/RecordingLoader.h"
 #include "browser/StreamExport.h"
 #include "processing/InvalidValue.h"
+#include "settings/RecordText.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

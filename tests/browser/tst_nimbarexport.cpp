@@ -2,10 +2,10 @@
 #include "FileContents.h"
 #include "RecordingFiles.h"
 #include "ToolRun.h"
-#include "app/RecordText.h"
 #include "browser/RangeScan.h"
 #include "processing/InvalidValue.h"
 #include "recording/XlsWriter.h"
+#include "settings/RecordText.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // The configuration report: collecting its frame from a port, reading it and storing it into a
 // board's record.
-#include "app/BoardConfig.h"
-#include "app/ModelClass.h"
-#include "app/RecordText.h"
 #include "device/ConfigFrameCollector.h"
 #include "device/ConfigReport.h"
 #include "device/DeviceTexts.h"
+#include "settings/BoardConfig.h"
+#include "settings/ModelClass.h"
+#include "settings/RecordText.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,7 +1,7 @@
 // What the line-feed handler keeps of the bytes it read from a board's port.
-#include "app/ModelClass.h"
 #include "device/LineAcceptance.h"
 #include "processing/BoardRuntime.h"
+#include "settings/ModelClass.h"
 
 #include <QTest>
 

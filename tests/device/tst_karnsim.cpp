@@ -1,10 +1,10 @@
 // The karnsim device simulator as the logger meets it: through its pseudo-terminal, opened
 // here the way a serial port is, and through its command line.
-#include "app/ModelClass.h"
 #include "device/ConfigFrameCollector.h"
 #include "device/ConfigReport.h"
 #include "device/DeviceCommands.h"
 #include "device/LineAcceptance.h"
+#include "settings/ModelClass.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -1,7 +1,7 @@
 // The demo plant of karnsim: calm inside the default alarm limits, with one short excursion.
 #include "SimDevice.h"
 #include "SimOptions.h"
-#include "app/ModelClass.h"
+#include "settings/ModelClass.h"
 
 #include <QTest>
 

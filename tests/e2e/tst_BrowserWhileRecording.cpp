@@ -3,9 +3,9 @@
 #include "RecordingFiles.h"
 #include "TwoRecordingBoards.h"
 #include "WindowFixture.h"
-#include "app/RecordText.h"
 #include "browser/RangeScan.h"
-#include "browser/TFormB.h"
+#include "settings/RecordText.h"
+#include "ui/browser/TFormB.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -76,7 +76,7 @@ private slots:
         QCOMPARE(loadStatus, QString("Too many data!!! Use subsampling.(Max=3600)"));
         QCOMPARE(exportStatus, "Saved as " + exported);
         QCOMPARE(QFileInfo(exported).size() > 3600 * 100, true);
-        QVERIFY(!w.chartBusy);
+        QVERIFY(!w.chartBusy());
         QVERIFY2(
             recordCount(boardA) - beforeA >= seconds - 1,
             qPrintable(

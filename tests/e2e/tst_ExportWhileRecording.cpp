@@ -3,9 +3,9 @@
 #include "Simulator.h"
 #include "WindowFixture.h"
 #include "device/ComPort.h"
-#include "display/BoardMemo.h"
-#include "display/LiveChart.h"
 #include "processing/DateTimeValue.h"
+#include "ui/main/BoardMemo.h"
+#include "ui/main/LiveChart.h"
 
 #include <QDir>
 #include <QDirIterator>

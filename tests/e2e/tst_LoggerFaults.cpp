@@ -2,10 +2,10 @@
 // cut short, and a SIGKILL while it records. Records stay whole and true to what was sent.
 #include "RecordedValues.h"
 #include "Simulator.h"
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "processing/DateTimeValue.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -3,13 +3,13 @@
 // the devices sent.
 #include "RecordedValues.h"
 #include "Simulator.h"
-#include "app/BoardConfig.h"
-#include "app/ModelClass.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 #include "recording/RecordingFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/ModelClass.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>

@@ -5,19 +5,19 @@
 #include "MqttSubscriber.h"
 #include "RecordedValues.h"
 #include "Simulator.h"
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
-#include <set>
 #include <memory>
+#include <set>
 
 using namespace nimbar;
 

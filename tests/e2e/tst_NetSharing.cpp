@@ -4,13 +4,13 @@
 #include "FakePrompts.h"
 #include "RecordedValues.h"
 #include "Simulator.h"
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
-#include "app/TForm1.h"
 #include "net/NetClient.h"
 #include "processing/DateTimeValue.h"
 #include "recording/RecordingFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
+#include "ui/main/TForm1.h"
 
 #include <QPlainTextEdit>
 #include <QRandomGenerator>

@@ -3,9 +3,9 @@
 #include "RecordingFiles.h"
 #include "TwoRecordingBoards.h"
 #include "WindowFixture.h"
-#include "app/RecordText.h"
 #include "browser/RangeScan.h"
-#include "browser/TFormB.h"
+#include "settings/RecordText.h"
+#include "ui/browser/TFormB.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -52,7 +52,7 @@ private slots:
                 clock.start();
                 QTimer::singleShot(3500, &preview, [&] {
                     pages = preview.findChild<QPrintPreviewWidget*>()->pageCount();
-                    busyWhileOpen = w.chartBusy || !preview.isVisible();
+                    busyWhileOpen = w.chartBusy() || !preview.isVisible();
                     seconds = int(clock.elapsed() / 1000);
                     recordedA = recordCount(boardA) - beforeA;
                     recordedB = recordCount(boardB) - beforeB;

@@ -1,9 +1,9 @@
 // The logger installed where its user cannot write, and a user whose home is not ASCII: the
 // settings and the recordings must land where the next start finds them.
 #include "Simulator.h"
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QDirIterator>
 #include <QTemporaryDir>

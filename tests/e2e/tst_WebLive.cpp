@@ -6,12 +6,12 @@
 #include "RecordingFiles.h"
 #include "Simulator.h"
 #include "ToolRun.h"
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
 #include "net/NetFrame.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

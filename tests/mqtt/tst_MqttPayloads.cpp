@@ -1,10 +1,10 @@
 // The broker side's pure parts: payload bytes, the settings file and URL, and the queue that
 // keeps events until the broker has them.
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
 #include "mqtt/MqttOutbox.h"
 #include "mqtt/MqttPayloads.h"
 #include "mqtt/MqttSettings.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

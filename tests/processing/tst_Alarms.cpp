@@ -1,10 +1,10 @@
 // Alarm checks of a processed line, the digital outputs that follow them or the hand, and the
 // limit edits.
-#include "app/BoardConfig.h"
 #include "processing/AlarmEvaluation.h"
 #include "processing/AlarmLimitEntry.h"
 #include "processing/AlarmTexts.h"
 #include "processing/OutputControl.h"
+#include "settings/BoardConfig.h"
 
 #include <QTest>
 

@@ -1,9 +1,9 @@
 // Byte layout of recording files and the rules of their paths.
-#include "app/BoardConfig.h"
-#include "app/RecordText.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
 #include "recording/RecordingFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/RecordText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // The recording writer: order, shared syncs behind a slow disk, the bounded queue, lost records,
-// and the window's ticks staying on time while the disk stalls.
-#include "WindowFixture.h"
+// and the engine's ticks staying on time while the disk stalls.
+#include "EngineFixture.h"
 #include "processing/DateTimeValue.h"
 #include "recording/RecordingWriter.h"
 
@@ -215,9 +215,9 @@ private slots:
 
     // Four boards, a tick every quarter second; the disk stalls every sync for three seconds.
     void ticksStayOnTimeAndEveryRecordArrivesWhileTheDiskStalls() {
-        WindowFixture f;
+        EngineFixture f;
         f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
-        TForm1& w = f.start();
+        Engine& w = f.start();
         w.timer1().stop();
         QDateTime now(QDate(2026, 3, 15), QTime(10, 0, 0));
         w.setClock([&] { return now; });
@@ -277,9 +277,9 @@ private slots:
                 QCOMPARE(time, times[size_t(i)]);
             }
         }
-        QVERIFY2(!w.statusText().contains("lost"), qPrintable(w.statusText()));
+        QVERIFY2(!f.statuses.join('\n').contains("lost"), qPrintable(f.statuses.join('\n')));
     }
 };
 
-QTEST_MAIN(RecordingWriterTest)
+QTEST_GUILESS_MAIN(RecordingWriterTest)
 #include "tst_RecordingWriter.moc"

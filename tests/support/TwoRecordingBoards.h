@@ -3,7 +3,7 @@
 // tests that check that other work never stops the recording.
 #include "Simulator.h"
 #include "WindowFixture.h"
-#include "app/RecordText.h"
+#include "settings/RecordText.h"
 
 #include <QDirIterator>
 #include <QFile>

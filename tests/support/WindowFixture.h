@@ -1,9 +1,9 @@
 #pragma once
 
 #include "FakePrompts.h"
-#include "app/BoardConfig.h"
-#include "app/SettingsFile.h"
-#include "app/TForm1.h"
+#include "settings/BoardConfig.h"
+#include "settings/SettingsFile.h"
+#include "ui/main/TForm1.h"
 
 #include <QTemporaryDir>
 

@@ -1,8 +1,8 @@
 // Who the web side and the board service answer: the allow-list file, the --web address, the
 // token, the Host and Origin checks; and the JSON texts the API answers with.
-#include "app/RecordText.h"
 #include "net/AllowList.h"
 #include "net/ListenAddress.h"
+#include "settings/RecordText.h"
 #include "web/WebAccess.h"
 #include "web/WebJson.h"
 

@@ -1,9 +1,9 @@
 #include "SimDevice.h"
 
-#include "app/ModelClass.h"
 #include "processing/ColdJunction.h"
 #include "processing/DeviceCode.h"
 #include "processing/Thermocouple.h"
+#include "settings/ModelClass.h"
 
 #include <algorithm>
 #include <cmath>

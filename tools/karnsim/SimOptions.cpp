@@ -1,6 +1,6 @@
 #include "SimOptions.h"
 
-#include "app/ModelClass.h"
+#include "settings/ModelClass.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,12 +1,12 @@
 // nimbar-config: writes a logger settings file (Nimbar5610.SET), or a client's
 // (Tessel5610.SET), from the command line, for installs prepared by script and for the demos
 // that scripts/run starts.
-#include "app/BoardConfig.h"
-#include "app/ClientSettings.h"
-#include "app/ModelClass.h"
-#include "app/ProgramPaths.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
+#include "settings/BoardConfig.h"
+#include "settings/ClientSettings.h"
+#include "settings/ModelClass.h"
+#include "settings/ProgramPaths.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
 
 #include "ProgramIdentity.h"
 

@@ -2,16 +2,15 @@
 // spreadsheet or CSV export. Exit status: 0 a file was written, 1 nothing could be loaded or
 // written, 2 wrong usage.
 
-#include "app/CommandLineHelp.h"
-#include "app/ProgramPaths.h"
-#include "app/RecordText.h"
 #include "browser/BrowserExport.h"
-#include "browser/BrowserReport.h"
 #include "browser/BrowserTexts.h"
 #include "browser/ChannelStatistics.h"
 #include "browser/RangeScan.h"
 #include "browser/RecordingLoader.h"
 #include "browser/StreamExport.h"
+#include "settings/ProgramPaths.h"
+#include "settings/RecordText.h"
+#include "ui/browser/BrowserReport.h"
 
 #include "ProgramIdentity.h"
 

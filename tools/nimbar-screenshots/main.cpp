@@ -6,12 +6,12 @@
 // match, so that minutes of charting take a moment and every run draws the same pictures.
 #include "SimDevice.h"
 #include "SimOptions.h"
-#include "app/BoardConfig.h"
-#include "app/ProgramPaths.h"
-#include "app/RecordText.h"
-#include "app/SettingsFile.h"
-#include "app/TForm1.h"
-#include "display/LiveChart.h"
+#include "settings/BoardConfig.h"
+#include "settings/ProgramPaths.h"
+#include "settings/RecordText.h"
+#include "settings/SettingsFile.h"
+#include "ui/main/LiveChart.h"
+#include "ui/main/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
