@@ -358,6 +358,18 @@ After an alarm it stays red until clicked</source>
         <source>Tref = &apos;%1&apos; is not a number: thermocouple channels are invalid.</source>
         <translation>Tref = &apos;%1&apos;은(는) 숫자가 아닙니다: 열전대 채널 값이 무효입니다.</translation>
     </message>
+    <message>
+        <source>Not shared on the network: %1</source>
+        <translation>네트워크 공유 안 됨: %1</translation>
+    </message>
+    <message>
+        <source>DAQ%1 since %2</source>
+        <translation>DAQ%1 (%2부터)</translation>
+    </message>
+    <message>
+        <source>Lost: %1</source>
+        <translation>연결 끊김: %1</translation>
+    </message>
 </context>
 <context>
     <name>nimbar::TForm1</name>
@@ -444,6 +456,10 @@ After an alarm it stays red until clicked</source>
     <message>
         <source>%1 records could not be written before the program ended: the disk did not answer.</source>
         <translation>디스크가 응답하지 않아 프로그램 종료 전에 기록 %1개를 쓰지 못했습니다.</translation>
+    </message>
+    <message>
+        <source>DAQ%1 lost at %2; last line at %3</source>
+        <translation>DAQ%1 연결 끊김 %2; 마지막 데이터 %3</translation>
     </message>
 </context>
 </TS>

@@ -148,6 +148,15 @@ public:
     }
     // Client build: every board connects to the host at start-up and retries when it ends.
     void connectAtStart(const QString& host);
+    // Client build: a board whose connection ended without the user asking (an error, the
+    // logger's closing or pause notice) is lost; its last values stay, stale, until lines
+    // arrive on a new connection. Invalid while the board is live.
+    QDateTime lostSince(int board) const { return m_lostSince[static_cast<std::size_t>(board)]; }
+    // When the board's last line arrived from the logger; invalid before the first.
+    QDateTime lastLineTime(int board) const { return m_lastLine[static_cast<std::size_t>(board)]; }
+    // Logger build: the port that another program holds and the boards not served for it;
+    // empty while every board listens or networking is off.
+    QString listenProblem() const { return m_listenProblem; }
 
     // The records as the configuration pages and the board pages change them.
     void SetupBoard(int board);
@@ -208,7 +217,10 @@ signals:
     void serverListed(const QString& hostName);
     void boardConnected(int board);
     void boardDisconnected(int board);
+    // A board became stale (lost) or live again; lostSince() tells which.
+    void boardStaleChanged(int board);
     void addressesChanged(int board);
+    void listenProblemChanged(const QString& text);
 
 private:
     void createPorts();
@@ -221,6 +233,10 @@ private:
     void openDataDirectory(const QString& directory);
     void startConnections();
     void openServers();
+    void setListenProblem(const QString& text);
+    // A client status with the boards that are lost named after it.
+    QString withLostBoards(const QString& text) const;
+    void receiveMeasurement(int board, const QByteArray& line);
     // Opens a board's port and greets its device; throws PortError, the port left closed.
     void openBoardPort(ComPort* port);
     void openBoardPorts();
@@ -304,6 +320,12 @@ private:
     NetServer* m_server = nullptr;
     NetClient* m_client = nullptr;
     std::array<QStringList, kBoardCount> m_addresses;
+    std::array<bool, kBoardCount> m_linked{};
+    std::array<QDateTime, kBoardCount> m_lostSince;
+    std::array<QDateTime, kBoardCount> m_lastLine;
+    // What the port in use said during the last opening of the servers.
+    QString m_listenFailure;
+    QString m_listenProblem;
     QString m_connectHost;
 };
 

@@ -37,9 +37,9 @@ void Engine::createNetwork() {
         connect(m_server, &NetServer::unhandledError, this,
                 [this](const QString& text) { m_exceptionLog.append("TServerWinSocket", text); });
         connect(m_server, &NetServer::listenFailed, this, [this](int port, const QString& reason) {
-            const QString text = listenFailedText(port, reason, m_korean);
-            emit receiveLogged(text);
-            ShowStatus(text);
+            m_listenFailure = listenFailedText(port, reason, m_korean);
+            emit receiveLogged(m_listenFailure);
+            m_exceptionLog.append("TServerWinSocket", m_listenFailure);
         });
         return;
     }
@@ -47,7 +47,8 @@ void Engine::createNetwork() {
     m_client = new NetClient(m_runtimes, m_clientSettings, firstPort, this);
     connect(m_client, &NetClient::receiveLogged, this, &Engine::receiveLogged);
     connect(m_client, &NetClient::sendLogged, this, &Engine::sendLogged);
-    connect(m_client, &NetClient::statusShown, this, &Engine::ShowStatus);
+    connect(m_client, &NetClient::statusShown, this,
+            [this](const QString& text) { ShowStatus(withLostBoards(text)); });
     connect(m_client, &NetClient::serverListed, this, &Engine::serverListed);
     connect(m_client, &NetClient::boardConnected, this,
             [this](int b) { guarded([this, b] { CS1Connect(b); }); });
@@ -58,7 +59,7 @@ void Engine::createNetwork() {
         m_exceptionLog.append("TClientWinSocket", text);
     });
     connect(m_client, &NetClient::measurementReceived, this, [this](int b, const QByteArray& line) {
-        guarded([this, b, &line] { ProcessLine(b, line.constData()); });
+        guarded([this, b, &line] { receiveMeasurement(b, line); });
     });
     connect(m_client, &NetClient::configurationReceived, this,
             [this](int b, const BoardConfig& config) {
@@ -72,20 +73,43 @@ void Engine::openServers() {
     m_server->setKorean(m_korean);
     const AllowList allowList = AllowList::load(m_paths.allowList());
     m_server->setAllowList(allowList);
+    m_listenFailure.clear();
     m_server->openAll();
     if (!allowList.errorLines().isEmpty())
         ShowStatus(allowListErrorText(QFileInfo(m_paths.allowList()).fileName(),
                                       allowList.errorLines(), m_korean));
+    if (m_listenFailure.isEmpty()) {
+        setListenProblem(QString());
+        return;
+    }
+    // Said once, a taken port would be gone with the next status: it stays on the page.
+    QStringList unserved;
+    for (int b = 0; b < kBoardCount; ++b) {
+        if (!m_server->isListening(b))
+            unserved << QString("DAQ%1").arg(b + 1);
+    }
+    setListenProblem(m_listenFailure + "  " +
+                     tr("Not shared on the network: %1").arg(unserved.join(", ")));
+    ShowStatus(m_listenProblem);
+}
+
+void Engine::setListenProblem(const QString& text) {
+    if (text == m_listenProblem)
+        return;
+    m_listenProblem = text;
+    emit listenProblemChanged(text);
 }
 
 void Engine::ChkNetOffClick(bool networkingOff) {
     if (!m_server)
         return;
     m_server->setKorean(m_korean);
-    if (networkingOff)
+    if (networkingOff) {
         m_server->disableNetworking();
-    else
-        m_server->openAll();
+        setListenProblem(QString());
+    } else {
+        openServers();
+    }
 }
 
 void Engine::Timer2Timer() {
@@ -123,6 +147,7 @@ void Engine::UDPort1Click(int b, int remoteBoard) {
 }
 
 void Engine::CS1Connect(int b) {
+    m_linked[static_cast<std::size_t>(b)] = true;
     BoardRuntime& runtime = m_runtimes[b];
     runtime.sampleCount = 0;
     for (int i = 0; i < kChannelCount; ++i) {
@@ -134,8 +159,40 @@ void Engine::CS1Connect(int b) {
 }
 
 void Engine::CS1Disconnect(int b) {
+    const auto i = static_cast<std::size_t>(b);
+    // An error comes before its disconnect, and a retry that fails has no connection to end.
+    const bool ended = m_linked[i];
+    m_linked[i] = false;
+    const bool lost = ended && !m_client->endedByUser(b) && !m_lostSince[i].isValid();
+    if (lost)
+        m_lostSince[i] = now();
     publishBoard(b);
     emit boardDisconnected(b);
+    if (lost)
+        emit boardStaleChanged(b);
+}
+
+void Engine::receiveMeasurement(int b, const QByteArray& line) {
+    const auto i = static_cast<std::size_t>(b);
+    m_lastLine[i] = now();
+    if (m_lostSince[i].isValid()) {
+        m_lostSince[i] = QDateTime();
+        emit boardStaleChanged(b);
+    }
+    ProcessLine(b, line.constData());
+}
+
+QString Engine::withLostBoards(const QString& text) const {
+    QStringList lost;
+    for (int b = 0; b < kBoardCount; ++b) {
+        const auto i = static_cast<std::size_t>(b);
+        if (m_lostSince[i].isValid() && !m_linked[i])
+            lost << tr("DAQ%1 since %2").arg(b + 1).arg(m_lostSince[i].toString("hh:mm:ss"));
+    }
+    if (lost.isEmpty())
+        return text;
+    const QString names = tr("Lost: %1").arg(lost.join(", "));
+    return text.isEmpty() ? names : text + "  " + names;
 }
 
 void Engine::installReceivedConfig(int b, const BoardConfig& received) {

@@ -38,6 +38,8 @@ public:
     QTcpSocket* socket(int board) const { return m_boards[board].socket; }
     bool configReceived(int board) const { return m_boards[board].configReceived; }
     bool pollStopped(int board) const { return m_boards[board].pollStopped; }
+    // The connection was closed by the user's disconnect or the shutdown.
+    bool endedByUser(int board) const { return m_closing || m_boards[board].userClosed; }
 
     // Starts a connection of board b (a pending attempt is replaced); false, logged, when it
     // cannot be started.

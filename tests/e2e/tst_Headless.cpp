@@ -212,9 +212,14 @@ private slots:
         ports.write(("COM21=" + a.link() + "\nCOM22=" + dir.filePath("missing") + "\n").toUtf8());
         ports.close();
 
+        // A board port that another program holds is said as well.
+        const int basePort = freeBasePort();
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::AnyIPv4, static_cast<quint16>(basePort + 2)));
+
         QProcess logger;
         QProcessEnvironment env = headlessEnvironment(dir);
-        env.insert("NIMBAR_BASE_PORT", QString::number(freeBasePort()));
+        env.insert("NIMBAR_BASE_PORT", QString::number(basePort));
         logger.setProcessEnvironment(env);
         logger.start(program("Nimbar5610"), {"--headless", "--home", dir.path()});
         QVERIFY(logger.waitForStarted());
@@ -224,6 +229,8 @@ private slots:
         stopWithSigterm(logger);
         const QString said = QString::fromUtf8(logger.readAllStandardError());
         QVERIFY2(said.contains(" Failed in Opening Port\n"), qPrintable(said));
+        QVERIFY(said.contains(QString(" Port %1 cannot listen: ").arg(basePort + 2)));
+        QVERIFY(said.contains("Not shared on the network: DAQ3, DAQ4\n"));
     }
 
     void withoutSettingsItWritesNothingAndSaysHow() {

@@ -33,6 +33,12 @@ QWidget* buildClientPage(ClientPageControls& c, QWidget* parent) {
     c.netOffBox = tagged(new QCheckBox("Disable All Networking", page), "ChkNetOff", 0);
     c.listPanel = panel("PlClient", "Client List", page);
     c.listMemo = log("MemoC", page);
+    c.problemLabel = tagged(new QLabel(page), "LblNetProblem", 0);
+    c.problemLabel->setWordWrap(true);
+    QPalette red = c.problemLabel->palette();
+    red.setColor(QPalette::WindowText, Qt::red);
+    c.problemLabel->setPalette(red);
+    c.problemLabel->hide();
     c.receivePanel = panel("PlRLog", "Receive Log", page);
     c.receiveMemo = log("MemoR", page);
     c.sendPanel = panel("PlSLog", "Send Log", page);
@@ -40,6 +46,7 @@ QWidget* buildClientPage(ClientPageControls& c, QWidget* parent) {
     grid->addWidget(c.netOffBox, 0, 0);
     grid->addWidget(c.listPanel, 1, 0);
     grid->addWidget(c.listMemo, 2, 0);
+    grid->addWidget(c.problemLabel, 3, 0);
     grid->addWidget(c.receivePanel, 1, 1);
     grid->addWidget(c.receiveMemo, 2, 1);
     grid->addWidget(c.sendPanel, 1, 2);

@@ -12,6 +12,7 @@ struct ClientPageControls {
     QCheckBox* netOffBox = nullptr;        // ChkNetOff
     QLabel* listPanel = nullptr;           // PlClient
     QPlainTextEdit* listMemo = nullptr;    // MemoC
+    QLabel* problemLabel = nullptr;        // LblNetProblem: a port that cannot listen, in red
     QLabel* receivePanel = nullptr;        // PlRLog
     QPlainTextEdit* receiveMemo = nullptr; // MemoR
     QLabel* sendPanel = nullptr;           // PlSLog

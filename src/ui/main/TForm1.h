@@ -210,6 +210,8 @@ private:
     void showReceivedConfig(int board);
     void showBoardConnected(int board);
     void showBoardDisconnected(int board);
+    void showBoardStale(int board);
+    void showListenProblem(const QString& text);
     void showAddresses(int board);
     void enterLimit(int board, int channel, AlarmLimit which);
     void shutdownEngine(bool& saved);

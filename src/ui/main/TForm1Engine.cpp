@@ -34,6 +34,11 @@ void paintValueBox(QLineEdit* box, bool alarm) {
     box->setPalette(colours);
 }
 
+void paintLamp(QFrame* lamp, const char* colour) {
+    lamp->setStyleSheet(
+        QString("background: %1; border: 1px solid gray; border-radius: 7px;").arg(colour));
+}
+
 } // namespace
 
 void TForm1::connectEngine() {
@@ -57,7 +62,9 @@ void TForm1::connectEngine() {
     connect(engine, &Engine::boardChanged, this, &TForm1::showReceivedConfig);
     connect(engine, &Engine::boardConnected, this, &TForm1::showBoardConnected);
     connect(engine, &Engine::boardDisconnected, this, &TForm1::showBoardDisconnected);
+    connect(engine, &Engine::boardStaleChanged, this, &TForm1::showBoardStale);
     connect(engine, &Engine::addressesChanged, this, &TForm1::showAddresses);
+    connect(engine, &Engine::listenProblemChanged, this, &TForm1::showListenProblem);
     connect(engine, &Engine::receiveLogged, m_clientPage.receiveMemo,
             &QPlainTextEdit::appendPlainText);
     connect(engine, &Engine::sendLogged, m_clientPage.sendMemo, &QPlainTextEdit::appendPlainText);
@@ -70,9 +77,41 @@ void TForm1::connectEngine() {
 void TForm1::showLineArrived(int b) {
     BoardDisplay& display = m_display[static_cast<std::size_t>(b)];
     display.lampOn = !display.lampOn;
-    m_controls[b].lamp->setStyleSheet(
-        QString("background: %1; border: 1px solid gray; border-radius: 7px;")
-            .arg(display.lampOn ? "red" : "white"));
+    paintLamp(m_controls[b].lamp, display.lampOn ? "red" : "white");
+}
+
+// A lost board keeps its last values, greyed, with the time of its loss and of its last line;
+// its first line on a new connection shows it live again.
+void TForm1::showBoardStale(int b) {
+    BoardControls& c = m_controls[b];
+    const QDateTime since = m_engine.lostSince(b);
+    const bool stale = since.isValid();
+    QString hint;
+    if (stale) {
+        const QDateTime last = m_engine.lastLineTime(b);
+        hint = tr("DAQ%1 lost at %2; last line at %3")
+                   .arg(b + 1)
+                   .arg(since.toString("hh:mm:ss"))
+                   .arg(last.isValid() ? last.toString("hh:mm:ss") : QString("-"));
+    }
+    for (QLineEdit* box : c.valueEdit) {
+        if (!box)
+            continue;
+        QPalette colours = box->palette();
+        colours.setColor(QPalette::Text, stale ? QColor(Qt::gray) : QColor(Qt::black));
+        box->setPalette(colours);
+        box->setToolTip(hint);
+    }
+    if (c.jobTitleEdit)
+        c.jobTitleEdit->setToolTip(hint);
+    const bool lampOn = m_display[static_cast<std::size_t>(b)].lampOn;
+    paintLamp(c.lamp, stale ? "lightgray" : lampOn ? "red" : "white");
+    c.lamp->setToolTip(hint);
+}
+
+void TForm1::showListenProblem(const QString& text) {
+    m_clientPage.problemLabel->setText(text);
+    m_clientPage.problemLabel->setVisible(!text.isEmpty());
 }
 
 void TForm1::showRunStart(int b) {

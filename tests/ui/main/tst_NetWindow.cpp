@@ -7,8 +7,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -17,6 +23,29 @@
 #include <cstring>
 
 using namespace nimbar;
+
+namespace {
+
+// Four consecutive free ports on the loopback.
+int freeBasePort() {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const int base = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
+        bool free = true;
+        for (int b = 0; b < kBoardCount && free; ++b) {
+            QTcpServer probe;
+            free = probe.listen(QHostAddress::AnyIPv4, static_cast<quint16>(base + b));
+        }
+        if (free)
+            return base;
+    }
+    return 0;
+}
+
+bool greyed(const QLineEdit* box) {
+    return box->palette().color(QPalette::Text) == QColor(Qt::gray);
+}
+
+} // namespace
 
 class NetWindowTest : public QObject {
     Q_OBJECT
@@ -86,6 +115,124 @@ private slots:
         QCOMPARE(saved.serverCount, 2);
         QCOMPARE(QByteArray(saved.serverAddress[0]), QByteArray("localhost"));
         qunsetenv("NIMBAR_BASE_PORT");
+    }
+
+    // Boards whose logger went away keep their last values, greyed, and the status names every
+    // lost board; the first line on a new connection shows the board live again.
+    void lostBoardsShowStaleUntilLinesArriveAgain() {
+        WindowFixture f;
+        QTcpServer logger;
+        QVERIFY(logger.listen(QHostAddress::LocalHost));
+        ClientSettings settings = defaultClientSettings(f.home.filePath("data").toUtf8());
+        settings.english = 1;
+        settings.remoteBoard[0] = 0;
+        settings.remoteBoard[1] = 0;
+        QVERIFY(saveClientSettings(f.paths(BuildKind::Client).settingsFile(), settings));
+        qputenv("NIMBAR_BASE_PORT", QByteArray::number(logger.serverPort()));
+        TForm1& w = f.start(BuildKind::Client);
+        qunsetenv("NIMBAR_BASE_PORT");
+
+        const auto connectBoard = [&](int b) -> QTcpSocket* {
+            f.find<QComboBox>(QString("CBAddr%1").arg(b + 1))->setEditText("127.0.0.1");
+            f.find<QPushButton>(QString("BtConnect%1").arg(b + 1))->click();
+            if (!QTest::qWaitFor([&] { return logger.hasPendingConnections(); }, 3000))
+                return nullptr;
+            QTcpSocket* peer = logger.nextPendingConnection();
+            if (!QTest::qWaitFor([&] { return w.netClient()->isConnected(b); }, 3000))
+                return nullptr;
+            return peer;
+        };
+        char line[kLineBufferSize] = "0001, 0002\r\n";
+        const auto sendLine = [&](QTcpSocket* peer) {
+            peer->write(measurementResponse(line));
+            peer->flush();
+        };
+        QSignalSpy arrived(&w.engine(), &Engine::lineArrived);
+        QTcpSocket* peerA = connectBoard(0);
+        QTcpSocket* peerB = connectBoard(1);
+        QVERIFY(peerA && peerB);
+        sendLine(peerA);
+        sendLine(peerB);
+        QVERIFY(QTest::qWaitFor([&] { return arrived.size() == 2; }, 3000));
+        auto* valueA = f.find<QLineEdit>("EdA1");
+        auto* valueB = f.find<QLineEdit>("EdB1");
+        auto* lampA = f.find<QFrame>("Shape1");
+        const QString lastValue = valueA->text();
+        QVERIFY(!greyed(valueA) && !greyed(valueB));
+
+        // The logger's closing notice on board 1; board 2's connection just ends.
+        peerA->write(closingResponse("Server is closed"));
+        peerA->flush();
+        QVERIFY(QTest::qWaitFor([&] { return greyed(valueA); }, 3000));
+        QCOMPARE(valueA->text(), lastValue);
+        QVERIFY(lampA->styleSheet().contains("lightgray"));
+        QVERIFY(valueA->toolTip().startsWith("DAQ1 lost at "));
+        QVERIFY(valueA->toolTip().contains("; last line at "));
+        QVERIFY(!greyed(valueB));
+        QVERIFY(w.statusText().contains("Lost: DAQ1 since "));
+        peerB->abort();
+        QVERIFY(QTest::qWaitFor([&] { return greyed(valueB); }, 3000));
+        QVERIFY2(QTest::qWaitFor([&] { return w.statusText().contains("DAQ2 since "); }, 3000),
+                 qPrintable(w.statusText()));
+        QVERIFY2(w.statusText().contains("Lost: DAQ1 since "), qPrintable(w.statusText()));
+
+        // Back again: no longer listed as lost, but stale until its first line.
+        peerA = connectBoard(0);
+        QVERIFY(peerA);
+        QVERIFY(QTest::qWaitFor([&] { return w.statusText().startsWith("DAQ1 connected"); }, 3000));
+        QVERIFY(!w.statusText().contains("DAQ1 since"));
+        QVERIFY(w.statusText().contains("Lost: DAQ2 since "));
+        QVERIFY(greyed(valueA));
+        sendLine(peerA);
+        QVERIFY(QTest::qWaitFor([&] { return !greyed(valueA); }, 3000));
+        QVERIFY(valueA->toolTip().isEmpty());
+        QVERIFY(!lampA->styleSheet().contains("lightgray"));
+        QVERIFY(greyed(valueB));
+
+        // The user's own disconnect loses nothing.
+        auto* connectA = f.find<QPushButton>("BtConnect1");
+        connectA->click();
+        QVERIFY(QTest::qWaitFor([&] { return connectA->text() == "Connect"; }, 3000));
+        QVERIFY(!greyed(valueA));
+        w.shutdownWithoutConfirmation();
+    }
+
+    // A board port that another program holds stays said in red on the Client page and in the
+    // exception log, over any later status, until the servers open again.
+    void portHeldElsewhereStaysShown() {
+        WindowFixture f;
+        f.writeSettings([](BoardConfigs& boards) { boards[0].english = 1; });
+        const int base = freeBasePort();
+        QVERIFY(base > 0);
+        QTcpServer holder;
+        QVERIFY(holder.listen(QHostAddress::AnyIPv4, static_cast<quint16>(base + 1)));
+        qputenv("NIMBAR_BASE_PORT", QByteArray::number(base));
+        TForm1& w = f.start();
+        qunsetenv("NIMBAR_BASE_PORT");
+        QVERIFY(w.netServer()->isListening(0));
+        QVERIFY(!w.netServer()->isListening(1));
+
+        auto* problem = f.find<QLabel>("LblNetProblem");
+        QVERIFY(!problem->isHidden());
+        const QString held = QString("Port %1 cannot listen").arg(base + 1);
+        QVERIFY2(problem->text().startsWith(held), qPrintable(problem->text()));
+        QVERIFY(problem->text().endsWith("Not shared on the network: DAQ2, DAQ3, DAQ4"));
+        QCOMPARE(problem->palette().color(QPalette::WindowText), QColor(Qt::red));
+        w.ShowStatus("something else");
+        QVERIFY(!problem->isHidden());
+        QFile log(w.engine().exceptionLog().path());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromLocal8Bit(log.readAll()).contains(held));
+
+        // Once the port is free, the switch's reopening serves every board and clears it.
+        holder.close();
+        auto* netOff = f.find<QCheckBox>("ChkNetOff");
+        netOff->click();
+        netOff->click();
+        for (int b = 0; b < kBoardCount; ++b)
+            QVERIFY(w.netServer()->isListening(b));
+        QVERIFY(problem->isHidden());
+        w.shutdownWithoutConfirmation();
     }
 
     void netOffSwitchClosesAndReopensTheServer() {
