@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,10 +22,13 @@ private:
     // Starts the program on empty folders and waits until its start-up step has run, which
     // creates the data directory under HOME.
     static void startOnEmptyHome(QProcess& process, const QString& name, const QTemporaryDir& dir,
-                                 const QString& dataFolder, const QStringList& extra = {}) {
+                                 const QString& dataFolder, const QStringList& extra = {},
+                                 int basePort = -1) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", dir.filePath("user"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (basePort >= 0)
+            env.insert("NIMBAR_BASE_PORT", QString::number(basePort));
         process.setProcessEnvironment(env);
         QDir().mkpath(dir.filePath("user"));
         QDir().mkpath(dir.filePath("program"));
@@ -43,9 +47,14 @@ private:
 private slots:
     void loggerFirstRunListensNowhereAndSavesOnSigterm() {
         QTemporaryDir dir;
+        // Ports of its own, so that another logger on this machine is not taken for this one.
+        QTcpServer spare;
+        QVERIFY(spare.listen(QHostAddress::LocalHost));
+        const quint16 base = spare.serverPort();
+        spare.close();
         QProcess logger;
-        startOnEmptyHome(logger, "Nimbar5610", dir, "Nimbar");
-        for (quint16 port = 7996; port <= 7999; ++port) {
+        startOnEmptyHome(logger, "Nimbar5610", dir, "Nimbar", {}, base);
+        for (quint16 port = base; port < base + 4; ++port) {
             QTcpSocket probe;
             probe.connectToHost("127.0.0.1", port);
             QVERIFY(!probe.waitForConnected(500));
