@@ -4,7 +4,6 @@
 #include "engine/Engine.h"
 #include "settings/SettingsFile.h"
 
-#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -70,11 +69,3 @@ void processedLineBetweenRecords(benchmark::State& state) {
 BENCHMARK(processedLineBetweenRecords)->Unit(benchmark::kMicrosecond)->MeasureProcessCPUTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 #include "settings/RecordText.h"
 #include "settings/SettingsFile.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -128,11 +127,3 @@ BENCHMARK(headless)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(window)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

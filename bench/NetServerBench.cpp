@@ -4,7 +4,6 @@
 #include "net/NetFrame.h"
 #include "net/NetServer.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTcpSocket>
@@ -126,11 +125,3 @@ void serverUnderFullLoad(benchmark::State& state) {
 BENCHMARK(serverUnderFullLoad)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -41,10 +41,12 @@ void startMqtt(LiveFeed& feed, const ProgramOptions& options, const ProgramPaths
         new MqttPublisher(feed, setup, &owner);
 }
 
-// Said on standard error, where a service manager keeps it, and to the user.
+// Said to the user and on standard error, where a service manager keeps it. Without a window
+// the user's notices go to standard error already.
 void announce(LiveFeed& feed, const QString& text) {
-    std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
-                 qPrintable(text));
+    if (QCoreApplication::instance()->inherits("QApplication"))
+        std::fprintf(stderr, "%s: %s\n", qPrintable(QCoreApplication::applicationName()),
+                     qPrintable(text));
     feed.tellUser(text);
 }
 
