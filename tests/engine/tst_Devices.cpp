@@ -242,9 +242,9 @@ private slots:
         // Back: greeted with the outputs as they stand, then the change follows.
         w.reopenLostPorts();
         QVERIFY(w.comPort(0)->Connected());
-        QTRY_VERIFY_WITH_TIMEOUT(device.commands().mid(device.commands().lastIndexOf("DK")) ==
-                                     (QStringList{"DK", "D1"}),
-                                 3000);
+        QTRY_VERIFY2_WITH_TIMEOUT(device.commands().mid(device.commands().lastIndexOf("DK")) ==
+                                      (QStringList{"DK", "D1"}),
+                                  qPrintable(device.commands().join(' ')), 3000);
         tickWithLine();
         QTRY_COMPARE_WITH_TIMEOUT(device.commands().last(), QString("D0"), 3000);
         QCOMPARE(w.runtimes()[0].doState, 0);

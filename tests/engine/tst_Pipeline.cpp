@@ -137,6 +137,7 @@ private slots:
             QCOMPARE(k.values[ch], InvalidValue);
         QCOMPARE(w.runtimes()[1].status[1], 0);
         QVERIFY(!QFile::exists(f.home.filePath("Exception1.Err")));
+        QVERIFY(w.recordingWriter().waitForIdle());
         QCOMPARE(QDir(f.dataDir() + "/20260315/A").entryList(QDir::Files).size(), 1);
         QVERIFY(f.status.contains("Tref = '-' is not a number"));
 
