@@ -1,6 +1,7 @@
 // The programs without a window (--headless), as a service manager runs them: no display at
 // all, simulated devices on pseudo-terminals, a board client on loopback, systemd's
 // notification socket stood in for by a datagram socket of the test.
+#include "FreePorts.h"
 #include "RecordedValues.h"
 #include "Simulator.h"
 #include "ToolRun.h"
@@ -44,20 +45,6 @@ QProcessEnvironment headlessEnvironment(const QTemporaryDir& dir) {
 }
 
 // Four free ports in a row for the logger's boards.
-int freeBasePort() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const int base = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(40000));
-        bool free = true;
-        for (int b = 0; b < kBoardCount && free; ++b) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::Any, static_cast<quint16>(base + b));
-        }
-        if (free)
-            return base;
-    }
-    return 0;
-}
-
 // A datagram socket where the program sends what sd_notify says (NOTIFY_SOCKET). It is read
 // whenever something arrives, as a service manager does: a full queue would hold the sender up.
 class NotifySocket {

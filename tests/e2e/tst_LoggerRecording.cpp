@@ -2,6 +2,7 @@
 // class, stopped by SIGTERM after a few seconds. The recording files it leaves must hold what
 // the devices sent.
 #include "RecordedValues.h"
+#include "SimulatedBoard.h"
 #include "Simulator.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
@@ -40,13 +41,7 @@ private slots:
                 QStringList{"--values-file", dir.filePath(QString("values%1").arg(b))}));
             QVERIFY(devices.back()->ready());
             portMap.write(QString("COM%1=%2\n").arg(60 + b).arg(devices.back()->link()).toUtf8());
-            BoardConfig& board = boards[static_cast<std::size_t>(b)];
-            setFieldText(board.model, models[b]);
-            board.comPort = 60 + b;
-            board.tcType = 1;
-            board.cjcRefVolts = 5.0;
-            for (int ch = 0; ch < kChannelCount; ++ch)
-                board.channelType[ch] = 1;
+            setSimulatedKBoard(boards[static_cast<std::size_t>(b)], models[b], 60 + b);
         }
         portMap.close();
         boards[0].english = 1;

@@ -4,6 +4,7 @@
 #include "MosquittoBroker.h"
 #include "MqttSubscriber.h"
 #include "RecordedValues.h"
+#include "SimulatedBoard.h"
 #include "Simulator.h"
 #include "processing/DateTimeValue.h"
 #include "processing/InvalidValue.h"
@@ -40,13 +41,7 @@ struct LoggerHome {
             devices.push_back(
                 std::make_unique<Simulator>(dir.filePath(QString("board%1").arg(b)), models[b]));
             portMap.write(QString("COM%1=%2\n").arg(60 + b).arg(devices.back()->link()).toUtf8());
-            BoardConfig& board = boards[static_cast<std::size_t>(b)];
-            setFieldText(board.model, models[b]);
-            board.comPort = 60 + b;
-            board.tcType = 1;
-            board.cjcRefVolts = 5.0;
-            for (int ch = 0; ch < kChannelCount; ++ch)
-                board.channelType[ch] = 1;
+            setSimulatedKBoard(boards[static_cast<std::size_t>(b)], models[b], 60 + b);
         }
         boards[0].alarmEnabled[1] = 1;
         boards[0].alarmHigh[1] = -100.0;

@@ -2,6 +2,7 @@
 // Tessel5610 --connect 127.0.0.1, and a client window in this process that watches the logger
 // go away and come back.
 #include "FakePrompts.h"
+#include "FreePorts.h"
 #include "RecordedValues.h"
 #include "Simulator.h"
 #include "net/NetClient.h"
@@ -24,21 +25,6 @@
 using namespace nimbar;
 
 namespace {
-
-// Four consecutive free ports on the loopback.
-int freeBasePort() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const int base = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
-        bool free = true;
-        for (int b = 0; b < 4 && free; ++b) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::AnyIPv4, static_cast<quint16>(base + b));
-        }
-        if (free)
-            return base;
-    }
-    return 0;
-}
 
 class Program {
 public:

@@ -2,8 +2,10 @@
 // every address with a token and an allow-list file. What the API, the WebSocket, the history
 // and the page in headless Chromium show must be what the logger records; hostile peers get
 // their 4xx or a closed connection while the records keep their pace.
+#include "FreePorts.h"
 #include "RecordedValues.h"
 #include "RecordingFiles.h"
+#include "SimulatedBoard.h"
 #include "Simulator.h"
 #include "ToolRun.h"
 #include "net/NetFrame.h"
@@ -38,20 +40,6 @@ namespace {
 constexpr char kToken[] = "Lab+Token/2026=";
 constexpr char kTokenQuery[] = "Lab%2BToken%2F2026%3D";
 const QStringList kModels{"KARN-5610", "KARN-5800"};
-
-int freeBasePort() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const int base = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
-        bool free = true;
-        for (int b = 0; b < 4 && free; ++b) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::AnyIPv4, static_cast<quint16>(base + b));
-        }
-        if (free)
-            return base;
-    }
-    return 0;
-}
 
 struct Answer {
     int status = 0;
@@ -172,13 +160,7 @@ private slots:
                 std::make_unique<Simulator>(m_dir.filePath(QString("board%1").arg(b)), kModels[b]));
             QVERIFY(m_devices.back()->ready());
             portMap.write(QString("COM%1=%2\n").arg(60 + b).arg(m_devices.back()->link()).toUtf8());
-            BoardConfig& board = boards[static_cast<std::size_t>(b)];
-            setFieldText(board.model, kModels[b]);
-            board.comPort = 60 + b;
-            board.tcType = 1;
-            board.cjcRefVolts = 5.0;
-            for (int ch = 0; ch < kChannelCount; ++ch)
-                board.channelType[ch] = 1;
+            setSimulatedKBoard(boards[static_cast<std::size_t>(b)], kModels[b], 60 + b);
         }
         portMap.close();
         boards[0].english = 0; // the page follows the logger into Korean

@@ -1,4 +1,5 @@
 // The network controls of both programs' windows, driven offscreen by control name.
+#include "FreePorts.h"
 #include "WindowFixture.h"
 #include "net/NetClient.h"
 #include "net/NetFrame.h"
@@ -25,21 +26,6 @@
 using namespace nimbar;
 
 namespace {
-
-// Four consecutive free ports on the loopback.
-int freeBasePort() {
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        const int base = 20000 + static_cast<int>(QRandomGenerator::global()->bounded(30000));
-        bool free = true;
-        for (int b = 0; b < kBoardCount && free; ++b) {
-            QTcpServer probe;
-            free = probe.listen(QHostAddress::AnyIPv4, static_cast<quint16>(base + b));
-        }
-        if (free)
-            return base;
-    }
-    return 0;
-}
 
 bool greyed(const QLineEdit* box) {
     return box->palette().color(QPalette::Text) == QColor(Qt::gray);
